@@ -14,3 +14,13 @@ echo "== Linux build"
 cmake --preset default >/dev/null
 cmake --build --preset default -j "$jobs"
 "${xvfb[@]}" ctest --preset default -j "$jobs"
+
+echo "== Linux build with AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake --preset asan >/dev/null
+cmake --build --preset asan -j "$jobs"
+"${xvfb[@]}" ctest --preset asan -j "$jobs"
+
+if [ -f tools/test-windows.sh ]; then
+  echo "== Windows build under Wine"
+  bash tools/test-windows.sh
+fi

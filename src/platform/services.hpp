@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -39,6 +40,14 @@ class WindowThread {
   // Runs the task on the window thread and returns once it has run. Called on
   // the window thread itself, it runs the task at once.
   virtual void RunAndWait(const std::function<void()>& task) = 0;
+};
+
+class HttpClient {
+ public:
+  virtual ~HttpClient() = default;
+  // GET of one URL. The whole body of a 2xx response; nullopt when the fetch
+  // failed: no connection, another status, or a transfer that broke off.
+  virtual std::optional<std::string> FetchUrlBody(std::string_view url) = 0;
 };
 
 // The directory of an executable: its full path cut at the last separator,
