@@ -15,6 +15,7 @@ struct Services {
   Files& files;
   Shell& shell;
   WindowThread& windowThread;
+  Threads& threads;
   HttpClient& http;
   std::filesystem::path programDirectory;
 };

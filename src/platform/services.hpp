@@ -42,6 +42,14 @@ class WindowThread {
   virtual void RunAndWait(const std::function<void()>& task) = 0;
 };
 
+class Threads {
+ public:
+  virtual ~Threads() = default;
+  // Starts the task on a new thread that nobody waits for; the process may end
+  // while it still runs.
+  virtual void StartDetached(std::function<void()> task) = 0;
+};
+
 class HttpClient {
  public:
   virtual ~HttpClient() = default;
