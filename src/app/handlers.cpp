@@ -1,12 +1,16 @@
 #include "app/handlers.hpp"
 
 #include "conversion/generate_action.hpp"
+#include "conversion/presets.hpp"
+#include "conversion/status_actions.hpp"
 
 namespace zarvo {
 
 void InstallHandlers(ToolWindow& window, Services& services) {
   // One line per subsystem; each registers the handlers of its own events.
+  RegisterPresets(window);
   RegisterGenerateAction(window, services);
+  RegisterStatusActions(window, services);
 }
 
 }  // namespace zarvo
