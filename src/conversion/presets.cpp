@@ -13,8 +13,8 @@ using enum ControlId;
 // Texts are UTF-8 here and GBK in the window.
 
 struct TargetAreaRow {
-  int codeWidthSelection;      // 组合框3: the area's module width is always "全屏"
-  bool codeWidthEnabled;       // 组合框3: only the 750 area may take 950-pixel code
+  int codeWidthSelection;         // 组合框3: the area's module width is always "全屏"
+  bool codeWidthEnabled;          // 组合框3: only the 750 area may take 950-pixel code
   std::string_view spacingLabel;  // 透明标签3
   std::string_view offset;        // 编辑框6
   std::string_view inputCaption;  // 分组框2: where the converted code goes
