@@ -1,0 +1,300 @@
+#include "app/qt/qt_tool_window.hpp"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QTimer>
+
+#include "app/qt/qt_text.hpp"
+
+namespace zarvo {
+namespace {
+
+QColor ToQColor(Rgb rgb) { return QColor(rgb.red, rgb.green, rgb.blue); }
+
+QString ColorCss(Rgb rgb) {
+  return QStringLiteral("rgb(%1,%2,%3)").arg(rgb.red).arg(rgb.green).arg(rgb.blue);
+}
+
+// A multi-line box shows line breaks as Qt's block separators; the model keeps
+// CR LF as Windows edit controls do.
+QString ForMultiLineBox(std::string_view gbk) {
+  QString text = FromGbk(gbk);
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return text;
+}
+
+std::string FromMultiLineBox(const QPlainTextEdit& box) {
+  // Raw text keeps no-break spaces that toPlainText() would turn into spaces.
+  QString text = box.document()->toRawText();
+  text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+  return ToGbk(text);
+}
+
+QIcon AppIcon() {
+  QPixmap pixmap(64, 64);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setBrush(QColor(230, 60, 40));
+  painter.setPen(Qt::NoPen);
+  painter.drawRoundedRect(QRectF(2, 2, 60, 60), 12, 12);
+  painter.setPen(Qt::white);
+  QFont font = painter.font();
+  font.setBold(true);
+  font.setPixelSize(24);
+  painter.setFont(font);
+  painter.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("750"));
+  return QIcon(pixmap);
+}
+
+}  // namespace
+
+QtToolWindow::QtToolWindow(ToolWindow& model) : model_(model) {
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  setWindowTitle(FromUtf8(kToolWindowSpec.caption));
+  setWindowIcon(AppIcon());
+  setObjectName(QStringLiteral("ToolWindow"));
+  QPalette background = palette();
+  background.setColor(QPalette::Window, ToQColor(kToolWindowSpec.background));
+  setPalette(background);
+  setAutoFillBackground(true);
+  setFixedSize(kToolWindowSpec.outerWidth, kToolWindowSpec.outerHeight);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const Place start = CentredOnScreen(screen->geometry().width(), screen->geometry().height());
+    move(start.left, start.top);
+  }
+
+  for (const ControlSpec& spec : ControlTable()) {
+    CreateControl(spec);
+  }
+  for (const ControlSpec& spec : ControlTable()) {
+    ShowAll(spec.id);
+  }
+
+  // Esc closes the window whichever control has the focus.
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  escape->setContext(Qt::WindowShortcut);
+  connect(escape, &QShortcut::activated, this, &QWidget::close);
+
+  model_.SetView(this);
+}
+
+QtToolWindow::~QtToolWindow() { model_.SetView(nullptr); }
+
+void QtToolWindow::CreateControl(const ControlSpec& spec) {
+  QWidget* parent = spec.container ? Widget(*spec.container) : this;
+  const ControlId id = spec.id;
+  QWidget* widget = nullptr;
+  switch (spec.kind) {
+    case ControlKind::GroupBox:
+      widget = new QGroupBox(parent);
+      break;
+    case ControlKind::Label: {
+      auto* label = new QLabel(parent);
+      label->setTextFormat(Qt::PlainText);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+      label->setAutoFillBackground(false);  // drawn on its container's background
+      widget = label;
+      break;
+    }
+    case ControlKind::Selector: {
+      auto* box = new QComboBox(parent);
+      // activated comes with every confirmed pick, also of the shown item, and
+      // with arrow keys or the wheel on the closed selector.
+      connect(box, &QComboBox::activated, this, [this, id](int index) {
+        model_.PickByUser(id, index);
+      });
+      widget = box;
+      break;
+    }
+    case ControlKind::EditBox: {
+      auto* box = new QLineEdit(parent);
+      connect(box, &QLineEdit::textEdited, this, [this, id] { model_.MarkEditedByUser(id); });
+      widget = box;
+      break;
+    }
+    case ControlKind::MultiLineEditBox: {
+      auto* box = new QPlainTextEdit(parent);
+      box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+      box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+      box->setTabChangesFocus(true);
+      box->setFrameShadow(QFrame::Sunken);
+      box->setLineWidth(spec.border == EditBorder::ThinSunken ? 1 : 2);
+      connect(box, &QPlainTextEdit::textChanged, this, [this, id] { model_.MarkEditedByUser(id); });
+      box->viewport()->installEventFilter(this);
+      widget = box;
+      break;
+    }
+    case ControlKind::Button:
+    case ControlKind::FlatButton: {
+      auto* button = new QPushButton(parent);
+      button->setAutoDefault(false);
+      button->setDefault(false);
+      if (spec.kind == ControlKind::FlatButton) {
+        button->setFlat(true);
+        button->setStyleSheet(QStringLiteral("QPushButton { border: none; outline: none; "
+                                             "background: white; color: %1; }"
+                                             "QPushButton:hover { color: %2; }")
+                                  .arg(ColorCss(spec.textColor), ColorCss(spec.hoverColor)));
+      }
+      connect(button, &QPushButton::clicked, this, [this, id] { model_.Raise(id, Event::Click); });
+      widget = button;
+      break;
+    }
+    case ControlKind::List:
+      widget = new QListWidget(parent);
+      break;
+    case ControlKind::Timer:
+      timer_ = new QTimer(this);
+      timer_->setInterval(spec.intervalMs);
+      connect(timer_, &QTimer::timeout, this, [this, id] { model_.Raise(id, Event::Tick); });
+      return;
+    case ControlKind::FileDialog:
+      return;  // never opened
+  }
+  widget->setObjectName(FromUtf8(spec.name));
+  widget->setGeometry(spec.place.left, spec.place.top, spec.place.width, spec.place.height);
+  if (spec.kind == ControlKind::Label || spec.kind == ControlKind::GroupBox) {
+    QPalette colors = widget->palette();
+    colors.setColor(QPalette::WindowText, ToQColor(spec.textColor));
+    widget->setPalette(colors);
+  }
+  widgets_[static_cast<size_t>(id)] = widget;
+}
+
+void QtToolWindow::ShowAll(ControlId id) {
+  if (Widget(id) == nullptr) {
+    return;
+  }
+  if (Spec(id).kind == ControlKind::Selector) {
+    auto* box = static_cast<QComboBox*>(Widget(id));
+    const QSignalBlocker blocker(box);
+    for (const std::string& item : model_.Items(id)) {
+      box->addItem(FromGbk(item));
+    }
+  }
+  for (Field field : {Field::Text, Field::Visible, Field::Enabled, Field::Selection, Field::Bold,
+                      Field::Rows}) {
+    FieldChanged(id, field);
+  }
+}
+
+void QtToolWindow::StartTimer() {
+  if (timer_ != nullptr) {
+    timer_->start();
+  }
+}
+
+void QtToolWindow::FieldChanged(ControlId id, Field field) {
+  QWidget* widget = Widget(id);
+  if (widget == nullptr) {
+    return;
+  }
+  const ControlKind kind = Spec(id).kind;
+  // Showing a field is no user action: no signal may reach the model.
+  const QSignalBlocker blocker(widget);
+  switch (field) {
+    case Field::Text: {
+      const std::string& text = model_.Text(id);
+      if (kind == ControlKind::MultiLineEditBox) {
+        static_cast<QPlainTextEdit*>(widget)->setPlainText(ForMultiLineBox(text));
+      } else if (kind == ControlKind::EditBox) {
+        static_cast<QLineEdit*>(widget)->setText(FromGbk(text));
+      } else if (kind == ControlKind::Label) {
+        static_cast<QLabel*>(widget)->setText(FromGbk(text));
+      } else if (kind == ControlKind::GroupBox) {
+        static_cast<QGroupBox*>(widget)->setTitle(FromGbk(text));
+      } else if (kind == ControlKind::Button || kind == ControlKind::FlatButton) {
+        static_cast<QPushButton*>(widget)->setText(FromGbk(text));
+      }
+      break;
+    }
+    case Field::Visible:
+      widget->setVisible(model_.Visible(id));
+      break;
+    case Field::Enabled:
+      widget->setEnabled(model_.Enabled(id));
+      break;
+    case Field::Selection:
+      if (kind == ControlKind::Selector) {
+        static_cast<QComboBox*>(widget)->setCurrentIndex(model_.Selection(id));
+      }
+      break;
+    case Field::Bold:
+      if (Spec(id).bold) {
+        // Weight 700 at 12 pixels, or the font's normal weight while busy.
+        QFont font = widget->font();
+        font.setPixelSize(12);
+        font.setBold(model_.Bold(id));
+        widget->setFont(font);
+      }
+      break;
+    case Field::Rows:
+      if (kind == ControlKind::List) {
+        auto* list = static_cast<QListWidget*>(widget);
+        list->clear();
+        for (const std::string& row : model_.Rows(id)) {
+          list->addItem(FromGbk(row));
+        }
+      }
+      break;
+  }
+}
+
+std::string QtToolWindow::EditedText(ControlId id) {
+  QWidget* widget = Widget(id);
+  switch (Spec(id).kind) {
+    case ControlKind::MultiLineEditBox:
+      return FromMultiLineBox(*static_cast<QPlainTextEdit*>(widget));
+    case ControlKind::EditBox:
+      return ToGbk(static_cast<QLineEdit*>(widget)->text());
+    default:
+      return {};
+  }
+}
+
+bool QtToolWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonDblClick &&
+      watched == static_cast<QPlainTextEdit*>(Widget(ControlId::编辑框1))->viewport()) {
+    model_.Raise(ControlId::编辑框1, Event::DoubleClick);
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void QtToolWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  QTimer::singleShot(0, this, &QtToolWindow::FitOuterSize);
+}
+
+// The outer size counts the frame that the window manager adds, which is
+// known only once the window is shown.
+void QtToolWindow::FitOuterSize() {
+  const int frameWidth = frameGeometry().width() - width();
+  const int frameHeight = frameGeometry().height() - height();
+  if (frameWidth > 0 || frameHeight > 0) {
+    setFixedSize(kToolWindowSpec.outerWidth - frameWidth,
+                 kToolWindowSpec.outerHeight - frameHeight);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+      const Place start =
+          CentredOnScreen(screen->geometry().width(), screen->geometry().height());
+      move(start.left, start.top);
+    }
+  }
+}
+
+}  // namespace zarvo
