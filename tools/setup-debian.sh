@@ -9,7 +9,7 @@ apt-get install -y -qq --no-install-recommends \
   ca-certificates cmake ninja-build g++ make pkg-config \
   googletest libgtest-dev libgmock-dev libbenchmark-dev \
   qt6-base-dev qt6-base-dev-tools libgl-dev libcurl4-openssl-dev \
-  xvfb xauth x11-utils imagemagick fonts-wqy-microhei locales \
+  xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei locales \
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
   wine wine64 fonts-wine \
   chromium python3 clang libclang-rt-14-dev \
