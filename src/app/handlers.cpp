@@ -3,6 +3,7 @@
 #include "conversion/generate_action.hpp"
 #include "conversion/presets.hpp"
 #include "conversion/status_actions.hpp"
+#include "templates/template_fetch.hpp"
 
 namespace zarvo {
 
@@ -11,6 +12,7 @@ void InstallHandlers(ToolWindow& window, Services& services) {
   RegisterPresets(window);
   RegisterGenerateAction(window, services);
   RegisterStatusActions(window, services);
+  RegisterTemplateFetch(window, services);
 }
 
 }  // namespace zarvo
