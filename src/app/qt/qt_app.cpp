@@ -1,18 +1,11 @@
 #include "app/qt/qt_app.hpp"
 
+#include "platform/posix/http_curl.hpp"
+
 namespace zarvo {
-namespace {
-
-// Until the template fetcher's client is wired in, fetches fail quietly.
-class NoHttpClient final : public HttpClient {
- public:
-  std::optional<std::string> FetchUrlBody(std::string_view) override { return std::nullopt; }
-};
-
-}  // namespace
 
 HttpClient& ProcessHttpClient() {
-  static auto* client = new NoHttpClient;  // lives until the process ends
+  static auto* client = new CurlHttpClient;  // lives until the process ends
   return *client;
 }
 
