@@ -20,29 +20,53 @@ constexpr std::string_view kPlaceholderTable =
 
 constexpr ControlSpec Group(ControlId id, std::string_view name, Place place,
                             std::string_view caption) {
-  return {.id = id, .name = name, .kind = K::GroupBox, .container = {}, .place = place,
+  return {.id = id,
+          .name = name,
+          .kind = K::GroupBox,
+          .container = {},
+          .place = place,
           .text = caption};
 }
 constexpr ControlSpec Label(ControlId id, std::string_view name, Place place,
                             std::string_view caption) {
-  return {.id = id, .name = name, .kind = K::Label, .container = 分组框1, .place = place,
+  return {.id = id,
+          .name = name,
+          .kind = K::Label,
+          .container = 分组框1,
+          .place = place,
           .text = caption};
 }
 constexpr ControlSpec Selector(ControlId id, std::string_view name, Place place,
                                std::span<const std::string_view> items, int selection) {
-  return {.id = id, .name = name, .kind = K::Selector, .container = 分组框1, .place = place,
-          .items = items, .selection = selection};
+  return {.id = id,
+          .name = name,
+          .kind = K::Selector,
+          .container = 分组框1,
+          .place = place,
+          .items = items,
+          .selection = selection};
 }
 constexpr ControlSpec Edit(ControlId id, std::string_view name, ControlKind kind,
                            std::optional<ControlId> container, Place place, std::string_view text,
                            bool visible, EditBorder border = EditBorder::ClientEdge) {
-  return {.id = id, .name = name, .kind = kind, .container = container, .place = place,
-          .text = text, .visible = visible, .border = border};
+  return {.id = id,
+          .name = name,
+          .kind = kind,
+          .container = container,
+          .place = place,
+          .text = text,
+          .visible = visible,
+          .border = border};
 }
 constexpr ControlSpec Button(ControlId id, std::string_view name, Place place,
                              std::string_view caption, bool bold = false) {
-  return {.id = id, .name = name, .kind = K::Button, .container = 分组框3, .place = place,
-          .text = caption, .bold = bold};
+  return {.id = id,
+          .name = name,
+          .kind = K::Button,
+          .container = 分组框3,
+          .place = place,
+          .text = caption,
+          .bold = bold};
 }
 
 constexpr std::array<ControlSpec, kControlCount> kControls = {{
@@ -53,8 +77,14 @@ constexpr std::array<ControlSpec, kControlCount> kControls = {{
     Selector(组合框3, "组合框3", {84, 62, 72, 20}, kCodeWidthItems, 1),
     Label(透明标签4, "透明标签4", {284, 25, 48, 16}, "模块高度"),
     Edit(编辑框5, "编辑框5", K::EditBox, 分组框1, {344, 22, 55, 24}, "580", true),
-    {.id = 超级按钮1, .name = "超级按钮1", .kind = K::FlatButton, .container = 分组框1,
-     .place = {401, 22, 40, 24}, .text = "读取", .textColor = kBlue, .hoverColor = kGreen},
+    {.id = 超级按钮1,
+     .name = "超级按钮1",
+     .kind = K::FlatButton,
+     .container = 分组框1,
+     .place = {401, 22, 40, 24},
+     .text = "读取",
+     .textColor = kBlue,
+     .hoverColor = kGreen},
     Label(透明标签5, "透明标签5", {284, 65, 52, 16}, "偏移调整"),
     Edit(编辑框6, "编辑框6", K::EditBox, 分组框1, {344, 62, 56, 24}, "-200", true),
     Label(透明标签3, "透明标签3", {503, 48, 64, 16}, "消除上间距"),
@@ -65,8 +95,12 @@ constexpr std::array<ControlSpec, kControlCount> kControls = {{
           "190模块或用等高的空白图占位）"),
     Edit(编辑框1, "编辑框1", K::MultiLineEditBox, 分组框2, {16, 22, 696, 160}, "", true,
          EditBorder::ThinSunken),
-    {.id = 超级列表框1, .name = "超级列表框1", .kind = K::List, .container = 分组框2,
-     .place = {40, 30, 112, 152}, .visible = false},
+    {.id = 超级列表框1,
+     .name = "超级列表框1",
+     .kind = K::List,
+     .container = 分组框2,
+     .place = {40, 30, 112, 152},
+     .visible = false},
     Edit(编辑框7, "编辑框7", K::MultiLineEditBox, 分组框2, {296, 23, 96, 112}, "", false),
     Edit(编辑框9, "编辑框9", K::MultiLineEditBox, 分组框2, {416, 32, 104, 104}, "", false),
     Edit(编辑框8, "编辑框8", K::MultiLineEditBox, 分组框2, {560, 23, 104, 104}, "", false),
@@ -76,13 +110,26 @@ constexpr std::array<ControlSpec, kControlCount> kControls = {{
     Button(按钮1, "按钮1", {624, 17, 80, 32}, "生成并复制", true),
     Button(按钮3, "按钮3", {624, 53, 80, 32}, "生成占位码"),
     Button(按钮2, "按钮2", {624, 89, 80, 32}, "实时预览"),
-    {.id = 透明标签生成结果, .name = "透明标签生成结果", .kind = K::Label, .container = 分组框3,
-     .place = {145, -6, 328, 24}, .text = "恭喜亲！代码制作成功并已完成复制，安装后即可大功告成！",
-     .visible = false, .textColor = kRed},
-    {.id = 时钟1, .name = "时钟1", .kind = K::Timer, .container = 分组框3, .visible = false,
+    {.id = 透明标签生成结果,
+     .name = "透明标签生成结果",
+     .kind = K::Label,
+     .container = 分组框3,
+     .place = {145, -6, 328, 24},
+     .text = "恭喜亲！代码制作成功并已完成复制，安装后即可大功告成！",
+     .visible = false,
+     .textColor = kRed},
+    {.id = 时钟1,
+     .name = "时钟1",
+     .kind = K::Timer,
+     .container = 分组框3,
+     .visible = false,
      .intervalMs = 6000},
-    {.id = 通用对话框1, .name = "通用对话框1", .kind = K::FileDialog, .container = 分组框3,
-     .text = "转换后代码", .visible = false},
+    {.id = 通用对话框1,
+     .name = "通用对话框1",
+     .kind = K::FileDialog,
+     .container = 分组框3,
+     .text = "转换后代码",
+     .visible = false},
     Edit(编辑框10, "编辑框10", K::MultiLineEditBox, {}, {200, 336, 152, 88}, kPlaceholderTable,
          false),
 }};

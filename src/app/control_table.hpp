@@ -12,46 +12,46 @@ namespace zarvo {
 
 // The controls keep the names the shop's tool makers know them by.
 enum class ControlId : uint8_t {
-  分组框1,            // global settings group
-  透明标签1,          // label "欲转换到"
-  组合框1,            // target area selector
-  透明标签2,          // label "代码宽度"
-  组合框3,            // code width selector
-  透明标签4,          // label "模块高度"
-  编辑框5,            // module height box
-  超级按钮1,          // read-height button
-  透明标签5,          // label "偏移调整"
-  编辑框6,            // offset box
-  透明标签3,          // spacing label
-  组合框2,            // spacing selector
-  编辑框4,            // spacing value box
-  分组框2,            // code input group
-  编辑框1,            // code input box
-  超级列表框1,        // scratch list, never shown
-  编辑框7,            // 190-area template holder
-  编辑框9,            // 750-area template holder
-  编辑框8,            // preview page template holder
-  分组框3,            // code output group
-  编辑框3,            // code output box
-  按钮1,              // generate button
-  按钮3,              // placeholder button
-  按钮2,              // preview button
-  透明标签生成结果,   // status label
-  时钟1,              // status reset timer
-  通用对话框1,        // file dialog, never opened
-  编辑框10,           // placeholder template box
+  分组框1,           // global settings group
+  透明标签1,         // label "欲转换到"
+  组合框1,           // target area selector
+  透明标签2,         // label "代码宽度"
+  组合框3,           // code width selector
+  透明标签4,         // label "模块高度"
+  编辑框5,           // module height box
+  超级按钮1,         // read-height button
+  透明标签5,         // label "偏移调整"
+  编辑框6,           // offset box
+  透明标签3,         // spacing label
+  组合框2,           // spacing selector
+  编辑框4,           // spacing value box
+  分组框2,           // code input group
+  编辑框1,           // code input box
+  超级列表框1,       // scratch list, never shown
+  编辑框7,           // 190-area template holder
+  编辑框9,           // 750-area template holder
+  编辑框8,           // preview page template holder
+  分组框3,           // code output group
+  编辑框3,           // code output box
+  按钮1,             // generate button
+  按钮3,             // placeholder button
+  按钮2,             // preview button
+  透明标签生成结果,  // status label
+  时钟1,             // status reset timer
+  通用对话框1,       // file dialog, never opened
+  编辑框10,          // placeholder template box
 };
 inline constexpr int kControlCount = 28;
 
 enum class ControlKind : uint8_t {
   GroupBox,
   Label,
-  Selector,         // drop-down list; the user picks, cannot type
-  EditBox,          // single line
-  MultiLineEditBox, // wraps, vertical scroll bar, Enter inserts CR LF
+  Selector,          // drop-down list; the user picks, cannot type
+  EditBox,           // single line
+  MultiLineEditBox,  // wraps, vertical scroll bar, Enter inserts CR LF
   Button,
-  FlatButton,       // no border or focus rectangle, hover colour
-  List,             // report-style list without columns
+  FlatButton,  // no border or focus rectangle, hover colour
+  List,        // report-style list without columns
   Timer,
   FileDialog,
 };
@@ -78,17 +78,17 @@ struct ControlSpec {
   ControlId id;
   std::string_view name;
   ControlKind kind;
-  std::optional<ControlId> container{};  // empty: the tool window itself
-  Place place{};                       // relative to the container's client area
-  std::string_view text{};             // caption or text at start
+  std::optional<ControlId> container{};       // empty: the tool window itself
+  Place place{};                              // relative to the container's client area
+  std::string_view text{};                    // caption or text at start
   std::span<const std::string_view> items{};  // selector items
-  int selection = -1;                  // selector selection at start
+  int selection = -1;                         // selector selection at start
   bool visible = true;
-  bool bold = false;                   // caption font weight 700, 12 pixels
+  bool bold = false;  // caption font weight 700, 12 pixels
   Rgb textColor = kBlack;
-  Rgb hoverColor = kBlack;             // flat button under the pointer
+  Rgb hoverColor = kBlack;  // flat button under the pointer
   EditBorder border = EditBorder::None;
-  int intervalMs = 0;                  // timers
+  int intervalMs = 0;  // timers
 };
 
 struct WindowSpec {

@@ -11,16 +11,16 @@ namespace {
 using enum ControlId;
 
 constexpr EventBinding kEvents[] = {
-    {std::nullopt, Event::Creation},   // starts the template fetch
-    {编辑框1, Event::DoubleClick},     // empties the code input box
-    {组合框1, Event::ItemChosen},      // target area preset
-    {组合框3, Event::ItemChosen},      // code width preset
-    {组合框2, Event::ItemChosen},      // spacing preset
-    {超级按钮1, Event::Click},         // height detection
-    {按钮1, Event::Click},             // generate and copy
-    {按钮3, Event::Click},             // placeholder code
-    {按钮2, Event::Click},             // preview
-    {时钟1, Event::Tick},              // status reset
+    {std::nullopt, Event::Creation},  // starts the template fetch
+    {编辑框1, Event::DoubleClick},    // empties the code input box
+    {组合框1, Event::ItemChosen},     // target area preset
+    {组合框3, Event::ItemChosen},     // code width preset
+    {组合框2, Event::ItemChosen},     // spacing preset
+    {超级按钮1, Event::Click},        // height detection
+    {按钮1, Event::Click},            // generate and copy
+    {按钮3, Event::Click},            // placeholder code
+    {按钮2, Event::Click},            // preview
+    {时钟1, Event::Tick},             // status reset
 };
 
 bool SameBinding(const EventBinding& a, const EventBinding& b) {

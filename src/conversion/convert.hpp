@@ -19,9 +19,9 @@ struct TemplateSet {
 };
 
 // GBK bytes of the placeholder tokens.
-inline constexpr std::string_view kHeightToken = "\xB8\xDF\xB6\xC8";           // 高度
-inline constexpr std::string_view kSpacingToken = "\xBC\xE4\xBE\xE0";          // 间距
-inline constexpr std::string_view kOffsetToken = "\xC6\xAB\xD2\xC6\xC1\xBF";   // 偏移量
+inline constexpr std::string_view kHeightToken = "\xB8\xDF\xB6\xC8";          // 高度
+inline constexpr std::string_view kSpacingToken = "\xBC\xE4\xBE\xE0";         // 间距
+inline constexpr std::string_view kOffsetToken = "\xC6\xAB\xD2\xC6\xC1\xBF";  // 偏移量
 inline constexpr std::string_view kCodeToken = "582064937";
 
 // targetArea 0 picks the 750-area template, 1 the 190-area one; any other

@@ -52,9 +52,9 @@ void GenerateAndCopy(ToolWindow& window, Clipboard& clipboard, Files& files,
     return;
   }
 
-  window.SetText(编辑框3, ConvertCode(templates, targetArea, window.Text(编辑框4),
-                                      window.Text(编辑框5), window.Text(编辑框6),
-                                      window.Text(编辑框1)));
+  window.SetText(编辑框3,
+                 ConvertCode(templates, targetArea, window.Text(编辑框4), window.Text(编辑框5),
+                             window.Text(编辑框6), window.Text(编辑框1)));
   const std::string& output = window.Text(编辑框3);
   const bool copied = clipboard.SetText(output);
   ShowStatus(window, copied ? kGeneratedAndCopied : kGeneratedNotCopied);

@@ -4,8 +4,9 @@ namespace zarvo {
 
 std::filesystem::path DirectoryOfExecutable(const std::filesystem::path& executable) {
   const auto& native = executable.native();
-  const auto cut = native.find_last_of(std::filesystem::path::string_type{
-      std::filesystem::path::preferred_separator, static_cast<std::filesystem::path::value_type>('/')});
+  const auto cut = native.find_last_of(
+      std::filesystem::path::string_type{std::filesystem::path::preferred_separator,
+                                         static_cast<std::filesystem::path::value_type>('/')});
   if (cut == std::filesystem::path::string_type::npos) {
     return {};
   }

@@ -36,7 +36,8 @@ TEST(ToolWindowTest, StartsWithTheFieldsOfTheControlTable) {
       {组合框2, "", true, 0},
       {编辑框4, "0", false, -1},
       {分组框2,
-       "代码输入（请将需要转换代码粘贴到以下框内）（把转换后的代码放在基础版750源码区并删除所有190模"
+       "代码输入（请将需要转换代码粘贴到以下框内）（把转换后的代码放在基础版750源码区并删除所有190"
+       "模"
        "块或用等高的空白图占位）",
        true, -1},
       {编辑框1, "", true, -1},
@@ -76,8 +77,8 @@ TEST(ToolWindowTest, StartsWithTheFieldsOfTheControlTable) {
 TEST(ControlTableTest, ChildrenLieInsideTheirContainers) {
   for (const ControlSpec& spec : ControlTable()) {
     EXPECT_EQ(FindControl(spec.name), spec.id);
-    if (spec.container && spec.kind != ControlKind::Timer &&
-        spec.kind != ControlKind::FileDialog && spec.id != 透明标签生成结果) {
+    if (spec.container && spec.kind != ControlKind::Timer && spec.kind != ControlKind::FileDialog &&
+        spec.id != 透明标签生成结果) {
       const Place outer = Spec(*spec.container).place;
       EXPECT_GE(spec.place.left, 0) << spec.name;
       EXPECT_GE(spec.place.top, 0) << spec.name;
@@ -165,10 +166,9 @@ TEST(ToolWindowTest, ViewShowsChangesAndHandsBackUserEdits) {
   window.SetText(编辑框9, "a\rb\nc\r\n");  // kept byte for byte, whatever the widget shows
   window.SetVisible(编辑框4, true);
   window.SetBold(按钮1, false);
-  EXPECT_EQ(view.changes, (std::vector<std::pair<ControlId, Field>>{
-                              {编辑框9, Field::Text},
-                              {编辑框4, Field::Visible},
-                              {按钮1, Field::Bold}}));
+  EXPECT_EQ(view.changes,
+            (std::vector<std::pair<ControlId, Field>>{
+                {编辑框9, Field::Text}, {编辑框4, Field::Visible}, {按钮1, Field::Bold}}));
   EXPECT_EQ(window.Text(编辑框9), "a\rb\nc\r\n");
   EXPECT_EQ(view.pulls, 0);
 

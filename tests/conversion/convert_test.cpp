@@ -24,8 +24,7 @@ class ConvertCodeTest : public testing::TestWithParam<ConvertCase> {};
 TEST_P(ConvertCodeTest, FillsTemplate) {
   const ConvertCase& c = GetParam();
   const TemplateSet templates{G(c.areaTemplate), "", ""};
-  EXPECT_EQ(GbkToUtf8(ConvertCode(templates, 0, G(c.spacing), G(c.height), G(c.offset),
-                                  G(c.code))),
+  EXPECT_EQ(GbkToUtf8(ConvertCode(templates, 0, G(c.spacing), G(c.height), G(c.offset), G(c.code))),
             c.expected);
 }
 
@@ -39,8 +38,8 @@ INSTANTIATE_TEST_SUITE_P(
         ConvertCase{"SpacingWithoutNumber", "高度|间距", "abc", "580", "", "", "580|abc"},
         ConvertCase{"FullWidthHeight", "高度|高度", "0", "５８０", "", "", "580|５８０"},
         ConvertCase{"EmptyHeightRemovesTokens", "a高度b高度c", "0", "", "", "", "a0bc"},
-        ConvertCase{"CodeIsNeverSearched", "[582064937]", "0", "580", "-200",
-                    "x高度y582064937z", "[x高度y582064937z]"},
+        ConvertCase{"CodeIsNeverSearched", "[582064937]", "0", "580", "-200", "x高度y582064937z",
+                    "[x高度y582064937z]"},
         ConvertCase{"HugeSum", "高度", "1e13", "0", "", "", "1e+013"},
         ConvertCase{"NoTokens", "<div>plain</div>", "-10", "580", "-200", "code",
                     "<div>plain</div>"},

@@ -30,8 +30,9 @@ class GenerateActionTest : public testing::Test {
             "-" + testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
-    window_.SetText(编辑框9, G("<div style=\"height:高度px;margin-top:间距px;margin-left:偏移量px\">"
-                                "582064937</div>"));
+    window_.SetText(编辑框9,
+                    G("<div style=\"height:高度px;margin-top:间距px;margin-left:偏移量px\">"
+                      "582064937</div>"));
     window_.SetText(编辑框7, G("<p>190:582064937</p>"));
     window_.SetText(编辑框8, G("<html>页面582064937</html>"));
     window_.SetText(编辑框1, G("<b>店铺✓</b>"));
@@ -172,8 +173,7 @@ TEST_F(GenerateActionTest, BusyStateFramesTheWork) {
   OrderView view(window_);
   window_.SetView(&view);
   Generate();
-  EXPECT_EQ(view.log,
-            (std::vector<std::string>{"使劲生成中", "output", "status", "生成并复制"}));
+  EXPECT_EQ(view.log, (std::vector<std::string>{"使劲生成中", "output", "status", "生成并复制"}));
 }
 
 }  // namespace

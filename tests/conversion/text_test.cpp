@@ -58,18 +58,31 @@ INSTANTIATE_TEST_SUITE_P(
                        G("中") + "580" + G("文")},
         // "\xC4\xB8" is one character, so the "\xB8\xDF" (高) that begins on
         // its second byte is no match.
-        SubstituteCase{"NoMatchOnSecondByte", "\xC4\xB8\xDF\xB6\xC8", "\xB8\xDF", "X", 1, -1,
-                       false, "\xC4\xB8\xDF\xB6\xC8"},
+        SubstituteCase{"NoMatchOnSecondByte", "\xC4\xB8\xDF\xB6\xC8", "\xB8\xDF", "X", 1, -1, false,
+                       "\xC4\xB8\xDF\xB6\xC8"},
         SubstituteCase{"LoneHighByteHidesFollowingToken", "\xB8" + kHeight, kHeight, "1", 1, -1,
                        false, "\xB8" + kHeight},
-        SubstituteCase{"AsciiAfterHighByteIsSecondByte", "\x81" "ab", "a", "X", 1, -1, false,
-                       "\x81" "ab"},
-        SubstituteCase{"ResyncAfterAsciiSecondByte", "\x81" "aab", "a", "X", 1, -1, false,
-                       "\x81" "aXb"},
-        SubstituteCase{"StartOnSecondByteScansFromThere", "\xC4\xB8\xDF\xB6\xC8", "\xB8\xDF",
-                       "X", 2, -1, false, "\xC4X\xB6\xC8"},
-        SubstituteCase{"FoldsLettersInSecondBytes", "\x81" "A" "b", "\x81" "a", "X", 1, -1,
-                       false, "Xb"},
+        SubstituteCase{"AsciiAfterHighByteIsSecondByte",
+                       "\x81"
+                       "ab",
+                       "a", "X", 1, -1, false,
+                       "\x81"
+                       "ab"},
+        SubstituteCase{"ResyncAfterAsciiSecondByte",
+                       "\x81"
+                       "aab",
+                       "a", "X", 1, -1, false,
+                       "\x81"
+                       "aXb"},
+        SubstituteCase{"StartOnSecondByteScansFromThere", "\xC4\xB8\xDF\xB6\xC8", "\xB8\xDF", "X",
+                       2, -1, false, "\xC4X\xB6\xC8"},
+        SubstituteCase{"FoldsLettersInSecondBytes",
+                       "\x81"
+                       "A"
+                       "b",
+                       "\x81"
+                       "a",
+                       "X", 1, -1, false, "Xb"},
         SubstituteCase{"CaseFoldingIsAsciiOnly", G("Ａ"), G("ａ"), "x", 1, -1, false, G("Ａ")},
         SubstituteCase{"TokenAtEnd", "ab" + kHeight, kHeight, "1", 1, -1, false, "ab1"}),
     [](const auto& info) { return info.param.name; });
@@ -86,32 +99,27 @@ TEST_P(ReadNumberTest, Reads) { EXPECT_EQ(ReadNumber(GetParam().text), GetParam(
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ReadNumberTest,
-    testing::Values(NumberCase{"Plain", "580", 580}, NumberCase{"LeadingSpace", " 580", 580},
-                    NumberCase{"LeadingWhiteSpace", "\t\r\n\v\f 7", 7},
-                    NumberCase{"Negative", "-10", -10}, NumberCase{"Plus", "+3", 3},
-                    NumberCase{"Empty", "", 0}, NumberCase{"Letters", "abc", 0},
-                    NumberCase{"Fraction", "12.5", 12.5}, NumberCase{"Unit", "580px", 580},
-                    NumberCase{"FullWidthDigits", G("５８０"), 580},
-                    NumberCase{"FullWidthMinus", G("－１０"), -10},
-                    NumberCase{"FullWidthPoint", G("１２．５"), 12.5},
-                    NumberCase{"IdeographicSpace", G("　５"), 5},
-                    NumberCase{"PointFirst", ".5", 0.5}, NumberCase{"PointLast", "5.", 5},
-                    NumberCase{"SecondPointEnds", "1.2.3", 1.2},
-                    NumberCase{"Exponent", "1e2", 100}, NumberCase{"DExponent", "1d2", 100},
-                    NumberCase{"CapitalExponents", "1E2 1D2", 100},
-                    NumberCase{"SignedExponent", "25e-1", 2.5},
-                    NumberCase{"ExponentWithoutDigits", "3e", 3},
-                    NumberCase{"ExponentSignWithoutDigits", "3e+", 3},
-                    NumberCase{"ExponentWithoutMantissa", "e5", 0},
-                    NumberCase{"Hex", "0x10", 0}, NumberCase{"Infinity", "inf", 0},
-                    NumberCase{"NotANumber", "nan", 0},
-                    NumberCase{"SpaceBetweenDigits", "5 80", 5},
-                    NumberCase{"SignAlone", "-", 0}, NumberCase{"PointAlone", ".", 0},
-                    NumberCase{"LoneLeadByteAtEnd", "7\xA3", 7},
-                    NumberCase{"OtherChineseEnds", G("5中"), 5},
-                    NumberCase{"Overflow", "1e400", std::numeric_limits<double>::infinity()},
-                    NumberCase{"Underflow", "1e-400", 0},
-                    NumberCase{"ZeroWithHugeExponent", "0e999999", 0}),
+    testing::Values(
+        NumberCase{"Plain", "580", 580}, NumberCase{"LeadingSpace", " 580", 580},
+        NumberCase{"LeadingWhiteSpace", "\t\r\n\v\f 7", 7}, NumberCase{"Negative", "-10", -10},
+        NumberCase{"Plus", "+3", 3}, NumberCase{"Empty", "", 0}, NumberCase{"Letters", "abc", 0},
+        NumberCase{"Fraction", "12.5", 12.5}, NumberCase{"Unit", "580px", 580},
+        NumberCase{"FullWidthDigits", G("５８０"), 580},
+        NumberCase{"FullWidthMinus", G("－１０"), -10},
+        NumberCase{"FullWidthPoint", G("１２．５"), 12.5},
+        NumberCase{"IdeographicSpace", G("　５"), 5}, NumberCase{"PointFirst", ".5", 0.5},
+        NumberCase{"PointLast", "5.", 5}, NumberCase{"SecondPointEnds", "1.2.3", 1.2},
+        NumberCase{"Exponent", "1e2", 100}, NumberCase{"DExponent", "1d2", 100},
+        NumberCase{"CapitalExponents", "1E2 1D2", 100}, NumberCase{"SignedExponent", "25e-1", 2.5},
+        NumberCase{"ExponentWithoutDigits", "3e", 3},
+        NumberCase{"ExponentSignWithoutDigits", "3e+", 3},
+        NumberCase{"ExponentWithoutMantissa", "e5", 0}, NumberCase{"Hex", "0x10", 0},
+        NumberCase{"Infinity", "inf", 0}, NumberCase{"NotANumber", "nan", 0},
+        NumberCase{"SpaceBetweenDigits", "5 80", 5}, NumberCase{"SignAlone", "-", 0},
+        NumberCase{"PointAlone", ".", 0}, NumberCase{"LoneLeadByteAtEnd", "7\xA3", 7},
+        NumberCase{"OtherChineseEnds", G("5中"), 5},
+        NumberCase{"Overflow", "1e400", std::numeric_limits<double>::infinity()},
+        NumberCase{"Underflow", "1e-400", 0}, NumberCase{"ZeroWithHugeExponent", "0e999999", 0}),
     [](const auto& info) { return info.param.name; });
 
 TEST(ReadNumberTest, NegativeZeroKeepsItsSign) { EXPECT_TRUE(std::signbit(ReadNumber("-0"))); }
@@ -145,7 +153,8 @@ INSTANTIATE_TEST_SUITE_P(
 class CommaLocaleTest : public testing::Test {
  protected:
   void SetUp() override {
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "German_Germany.1252", "de-DE"}) {
+    for (const char* name :
+         {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "German_Germany.1252", "de-DE"}) {
       if (std::setlocale(LC_ALL, name) != nullptr) {
         try {
           std::locale::global(std::locale(name));

@@ -23,20 +23,28 @@ class GbkDecodeTest : public testing::TestWithParam<DecodeCase> {};
 
 TEST_P(GbkDecodeTest, Decodes) { EXPECT_EQ(GbkToUtf16(GetParam().gbk), GetParam().utf16); }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, GbkDecodeTest,
-    testing::Values(DecodeCase{"Ascii", "a<b>\r\n", u"a<b>\r\n"},
-                    DecodeCase{"NulKept", std::string("a\0b", 3), std::u16string(u"a\0b", 3)},
-                    DecodeCase{"Chinese", "\xB8\xDF\xB6\xC8", u"高度"},
-                    DecodeCase{"EuroSingleByte", "\x80", u"€"},
-                    DecodeCase{"FullWidthDigit", "\xA3\xB5", u"５"},
-                    DecodeCase{"UserDefinedArea", "\xAA\xA1", u"\uE000"},
-                    DecodeCase{"ByteFF", "a\xFF" "b", u"a\uFFFD" "b"},
-                    DecodeCase{"TruncatedLead", "a\xB8", u"a\uFFFD"},
-                    DecodeCase{"LeadBeforeDigit", "\xB8" "0", u"\uFFFD" "0"},
-                    DecodeCase{"LeadBefore7F", "\xB8\x7F", u"\uFFFD\x7F"},
-                    DecodeCase{"LeadBeforeFF", "\xB8\xFF", u"\uFFFD\uFFFD"}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Cases, GbkDecodeTest,
+                         testing::Values(DecodeCase{"Ascii", "a<b>\r\n", u"a<b>\r\n"},
+                                         DecodeCase{"NulKept", std::string("a\0b", 3),
+                                                    std::u16string(u"a\0b", 3)},
+                                         DecodeCase{"Chinese", "\xB8\xDF\xB6\xC8", u"高度"},
+                                         DecodeCase{"EuroSingleByte", "\x80", u"€"},
+                                         DecodeCase{"FullWidthDigit", "\xA3\xB5", u"５"},
+                                         DecodeCase{"UserDefinedArea", "\xAA\xA1", u"\uE000"},
+                                         DecodeCase{"ByteFF",
+                                                    "a\xFF"
+                                                    "b",
+                                                    u"a\uFFFD"
+                                                    "b"},
+                                         DecodeCase{"TruncatedLead", "a\xB8", u"a\uFFFD"},
+                                         DecodeCase{"LeadBeforeDigit",
+                                                    "\xB8"
+                                                    "0",
+                                                    u"\uFFFD"
+                                                    "0"},
+                                         DecodeCase{"LeadBefore7F", "\xB8\x7F", u"\uFFFD\x7F"},
+                                         DecodeCase{"LeadBeforeFF", "\xB8\xFF", u"\uFFFD\uFFFD"}),
+                         [](const auto& info) { return info.param.name; });
 
 struct EncodeCase {
   const char* name;
@@ -55,7 +63,10 @@ INSTANTIATE_TEST_SUITE_P(
                     EncodeCase{"Euro", u"€", "\x80"},
                     EncodeCase{"CheckMarkBecomesReference", u"a✓b", "a&#10003;b"},
                     EncodeCase{"EmojiIsOneReference", u"😀", "&#128512;"},
-                    EncodeCase{"LoneHighSurrogate", u"a\xD83D" "b", "a&#65533;b"},
+                    EncodeCase{"LoneHighSurrogate",
+                               u"a\xD83D"
+                               "b",
+                               "a&#65533;b"},
                     EncodeCase{"LoneLowSurrogateAtEnd", u"a\xDE00", "a&#65533;"},
                     EncodeCase{"Cyrillic", u"Ж", "\xA7\xA8"},
                     EncodeCase{"Arabic", u"ع", "&#1593;"}),

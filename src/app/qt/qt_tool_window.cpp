@@ -115,9 +115,8 @@ void QtToolWindow::CreateControl(const ControlSpec& spec) {
       auto* box = new QComboBox(parent);
       // activated comes with every confirmed pick, also of the shown item, and
       // with arrow keys or the wheel on the closed selector.
-      connect(box, &QComboBox::activated, this, [this, id](int index) {
-        model_.PickByUser(id, index);
-      });
+      connect(box, &QComboBox::activated, this,
+              [this, id](int index) { model_.PickByUser(id, index); });
       widget = box;
       break;
     }
@@ -187,8 +186,8 @@ void QtToolWindow::ShowAll(ControlId id) {
       box->addItem(FromGbk(item));
     }
   }
-  for (Field field : {Field::Text, Field::Visible, Field::Enabled, Field::Selection, Field::Bold,
-                      Field::Rows}) {
+  for (Field field :
+       {Field::Text, Field::Visible, Field::Enabled, Field::Selection, Field::Bold, Field::Rows}) {
     FieldChanged(id, field);
   }
 }
@@ -290,8 +289,7 @@ void QtToolWindow::FitOuterSize() {
     setFixedSize(kToolWindowSpec.outerWidth - frameWidth,
                  kToolWindowSpec.outerHeight - frameHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-      const Place start =
-          CentredOnScreen(screen->geometry().width(), screen->geometry().height());
+      const Place start = CentredOnScreen(screen->geometry().width(), screen->geometry().height());
       move(start.left, start.top);
     }
   }
