@@ -1,5 +1,6 @@
 #include "conversion/text.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <limits>
@@ -38,14 +39,35 @@ constexpr char OtherAsciiCase(char c) {
 }
 
 // Finds the next byte at or after `from` that may begin a match: the first byte
-// of `search`, in either case when case is ignored.
-size_t FindCandidate(std::string_view text, size_t from, char first, char otherCase) {
-  if (first == otherCase) {
-    return text.find(first, from);
+// of `search`, in either case when case is ignored. The positions asked for
+// never go back, so the next occurrence of each case is searched for only once
+// the scan has passed it: two memchr scans over the text in all, however often
+// the two cases alternate.
+class CandidateFinder {
+ public:
+  CandidateFinder(std::string_view text, size_t from, char first, char otherCase)
+      : text_(text), first_(first), other_(otherCase) {
+    nextFirst_ = text_.find(first_, from);
+    nextOther_ = first_ == other_ ? std::string_view::npos : text_.find(other_, from);
   }
-  const char both[2] = {first, otherCase};
-  return text.find_first_of(std::string_view(both, 2), from);
-}
+
+  size_t Next(size_t from) {
+    if (nextFirst_ != std::string_view::npos && nextFirst_ < from) {
+      nextFirst_ = text_.find(first_, from);
+    }
+    if (nextOther_ != std::string_view::npos && nextOther_ < from) {
+      nextOther_ = text_.find(other_, from);
+    }
+    return std::min(nextFirst_, nextOther_);
+  }
+
+ private:
+  std::string_view text_;
+  char first_;
+  char other_;
+  size_t nextFirst_;
+  size_t nextOther_;
+};
 
 // Tracks where characters begin while the scan jumps ahead to candidates.
 // `known_` is always a character boundary. Any byte below 0x80 ends a character
@@ -91,11 +113,12 @@ std::string SubstituteText(std::string_view text, std::string_view search,
   result.reserve(text.size());
 
   BoundaryTracker boundaries(text, startIndex);
+  CandidateFinder candidates(text, startIndex, first, otherCase);
   size_t copiedUpTo = 0;  // bytes of `text` already in `result`
   size_t scan = startIndex;
   int replaced = 0;
   while (scan + search.size() <= text.size()) {
-    const size_t candidate = FindCandidate(text, scan, first, otherCase);
+    const size_t candidate = candidates.Next(scan);
     if (candidate == std::string_view::npos || candidate + search.size() > text.size()) {
       break;
     }
@@ -103,6 +126,14 @@ std::string SubstituteText(std::string_view text, std::string_view search,
         !MatchesAt(text, candidate, search, matchCase)) {
       scan = candidate + 1;
       continue;
+    }
+    // Room for everything up to here and the rest of the text, so that one
+    // large replacement (the code set into a template) costs one allocation;
+    // growth stays geometric when many replacements follow.
+    const size_t needed = result.size() + (candidate - copiedUpTo) + replacement.size() +
+                          (text.size() - candidate - search.size());
+    if (needed > result.capacity()) {
+      result.reserve(std::max(needed, 2 * result.capacity()));
     }
     result.append(text.substr(copiedUpTo, candidate - copiedUpTo));
     result.append(replacement);

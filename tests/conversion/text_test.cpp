@@ -51,6 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
         SubstituteCase{"StartPastEnd", "abc", "c", "!", 4, -1, false, "abc"},
         SubstituteCase{"IgnoresAsciiCase", "Height HEIGHT", "height", "h", 1, -1, false, "h h"},
         SubstituteCase{"MatchCase", "Height height", "height", "h", 1, -1, true, "Height h"},
+        SubstituteCase{"BothCasesInterleaved", "xHhXhHxHH", "hh", "R", 1, -1, false, "xRXRxR"},
         SubstituteCase{"NoOverlap", "aaaa", "aa", "b", 1, -1, false, "bb"},
         SubstituteCase{"ReplacementNotSearchedAgain", "ab", "a", "aa", 1, -1, false, "aab"},
         SubstituteCase{"SearchLongerThanText", "ab", "abc", "x", 1, -1, false, "ab"},
