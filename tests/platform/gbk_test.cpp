@@ -135,6 +135,33 @@ TEST(GbkTableTest, AgreesWithPlatformConversion) {
 #endif
 }
 
+// Long texts go through the block-wise paths; each piece alone is short and
+// goes character by character. Runs of every length put the characters at
+// every offset of a block and across block ends.
+TEST(GbkLongTextTest, ConvertsLikeItsPieces) {
+  const std::string gbkPieces[] = {"\xB8\xDF", "\x80", "\xFF", "\xA3\xB5", "\xAA\xA1"};
+  const std::u16string utf16Pieces[] = {u"高", u"€", u"✓", u"😀", u"\xD83D", u"Ж"};
+  std::string gbk;
+  std::u16string gbkDecoded;
+  std::u16string utf16;
+  std::string utf16Encoded;
+  for (int i = 0; gbk.size() < 20000; ++i) {
+    const std::string run(static_cast<size_t>(i % 41), static_cast<char>('a' + i % 26));
+    const std::string& piece = gbkPieces[i % std::size(gbkPieces)];
+    gbk += run + piece;
+    gbkDecoded += GbkToUtf16(run) + GbkToUtf16(piece);
+
+    const std::u16string run16(run.begin(), run.end());
+    const std::u16string& piece16 = utf16Pieces[i % std::size(utf16Pieces)];
+    utf16 += run16 + piece16 + u"x";  // the x keeps a lone surrogate alone
+    utf16Encoded += Utf16ToGbk(run16) + Utf16ToGbk(piece16) + "x";
+  }
+  EXPECT_EQ(GbkToUtf16(gbk), gbkDecoded);
+  EXPECT_EQ(Utf16ToGbk(utf16), utf16Encoded);
+  EXPECT_EQ(Utf16ToGbk(GbkToUtf16(std::string(5000, 'q') + "\xB8\xDF")),
+            std::string(5000, 'q') + "\xB8\xDF");
+}
+
 TEST(Utf8Test, RoundTripsAndReplacesInvalid) {
   EXPECT_EQ(Utf8ToUtf16("a中😀"), u"a中😀");
   EXPECT_EQ(Utf16ToUtf8(u"a中😀"), "a中😀");
