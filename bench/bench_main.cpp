@@ -110,8 +110,7 @@ class MemoryClipboard final : public Clipboard {
 // and the preview page written to a real file.
 void Generate(benchmark::State& state, const Page& page) {
   using enum ControlId;
-  const std::filesystem::path directory =
-      std::filesystem::temp_directory_path() / "zarvo-bench";
+  const std::filesystem::path directory = std::filesystem::temp_directory_path() / "zarvo-bench";
   std::filesystem::create_directories(directory);
   ToolWindow window;
   window.SetText(编辑框9, MakeAreaTemplate());

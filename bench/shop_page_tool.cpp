@@ -14,8 +14,7 @@ int main(int argc, char** argv) {
   const auto heights = argc > 2 && std::strcmp(argv[2], "noheight") == 0
                            ? zarvo::bench::Heights::Absent
                            : zarvo::bench::Heights::Declared;
-  const std::string page =
-      zarvo::bench::MakeShopPage(std::strtoull(argv[1], nullptr, 10), heights);
+  const std::string page = zarvo::bench::MakeShopPage(std::strtoull(argv[1], nullptr, 10), heights);
   std::fwrite(page.data(), 1, page.size(), stdout);
   return 0;
 }

@@ -122,8 +122,7 @@ std::string SubstituteText(std::string_view text, std::string_view search,
     if (candidate == std::string_view::npos || candidate + search.size() > text.size()) {
       break;
     }
-    if (!boundaries.StartsCharacter(candidate) ||
-        !MatchesAt(text, candidate, search, matchCase)) {
+    if (!boundaries.StartsCharacter(candidate) || !MatchesAt(text, candidate, search, matchCase)) {
       scan = candidate + 1;
       continue;
     }
@@ -237,8 +236,7 @@ double ReadNumber(std::string_view text) {
   }
 
   double value = 0.0;
-  const auto [end, error] =
-      std::from_chars(number.data(), number.data() + number.size(), value);
+  const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
   if (error == std::errc::result_out_of_range) {
     // Too large or too small for a double: like strtod, give the infinity or
     // zero that the value tends to. A mantissa of zeros is zero at any
