@@ -1,0 +1,6 @@
+// zarvo750.exe: the tool window on Windows.
+#include <windows.h>
+
+#include "app/win32/win32_tool_window.hpp"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) { return zarvo::RunZarvo750(instance); }

@@ -1,0 +1,513 @@
+#include "app/win32/win32_tool_window.hpp"
+
+// windows.h first: the other Windows headers build on it.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include "platform/gbk.hpp"
+
+namespace zarvo {
+namespace {
+
+using enum ControlId;
+
+constexpr UINT_PTR kStatusTimer = 1;
+constexpr UINT kRaisePicksMessage = WM_APP + 1;
+constexpr UINT_PTR kSubclassId = 0x2A750;
+// A drop-down list needs room below its field for the opened list.
+constexpr int kSelectorListHeight = 160;
+
+COLORREF ToColorRef(Rgb colour) { return RGB(colour.red, colour.green, colour.blue); }
+
+std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+std::wstring WideFromGbk(std::string_view gbk) { return Wide(GbkToUtf16(gbk)); }
+
+// Which of our controls sent a message; other windows (the list inside a
+// selector, say) are none of them.
+std::optional<ControlId> IdOf(const std::array<HWND, kControlCount>& controls, HWND control) {
+  const int id = GetDlgCtrlID(control) - kControlIdBase;
+  if (control == nullptr || id < 0 || id >= kControlCount ||
+      controls[static_cast<size_t>(id)] != control) {
+    return std::nullopt;
+  }
+  return static_cast<ControlId>(id);
+}
+
+bool IsEditKind(ControlKind kind) {
+  return kind == ControlKind::EditBox || kind == ControlKind::MultiLineEditBox;
+}
+
+bool ModifierDown() {
+  return GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_MENU) < 0;
+}
+
+unsigned PickBit(ControlId id) { return 1u << static_cast<unsigned>(id); }
+static_assert(kControlCount <= 32, "pending picks are kept as bits");
+
+}  // namespace
+
+Win32ToolWindow::Win32ToolWindow(HINSTANCE instance, ToolWindow& model) : model_(model) {
+  background_ = CreateSolidBrush(ToColorRef(kToolWindowSpec.background));
+  guiFont_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  // The generate button's caption: the default face and character set at a
+  // character height of 12 pixels, bold or at the default weight.
+  LOGFONTW caption{};
+  GetObjectW(guiFont_, sizeof caption, &caption);
+  caption.lfHeight = -12;
+  caption.lfWidth = 0;
+  caption.lfItalic = FALSE;
+  caption.lfUnderline = FALSE;
+  caption.lfWeight = FW_BOLD;
+  boldCaptionFont_ = CreateFontIndirectW(&caption);
+  caption.lfWeight = FW_DONTCARE;
+  plainCaptionFont_ = CreateFontIndirectW(&caption);
+
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = WindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+  windowClass.hIconSm = static_cast<HICON>(LoadImageW(
+      instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+      GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = background_;
+  windowClass.lpszClassName = kToolWindowClass;
+  RegisterClassExW(&windowClass);  // fails harmlessly when already registered
+
+  const Place start =
+      CentredOnScreen(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  // Fixed single border, caption bar with window menu, close and minimise
+  // buttons, no maximise button; a task bar entry of its own.
+  window_ = CreateWindowExW(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kToolWindowClass,
+                            Wide(Utf8ToUtf16(kToolWindowSpec.caption)).c_str(),
+                            WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
+                                WS_CLIPCHILDREN,
+                            start.left, start.top, start.width, start.height, nullptr, nullptr,
+                            instance, this);
+  if (window_ == nullptr) {
+    return;
+  }
+  CreateControls(instance);
+  model_.SetView(this);
+  // The status timer runs from creation for as long as the window exists.
+  SetTimer(window_, kStatusTimer, static_cast<UINT>(Spec(时钟1).intervalMs), nullptr);
+}
+
+Win32ToolWindow::~Win32ToolWindow() {
+  model_.SetView(nullptr);
+  if (window_ != nullptr && IsWindow(window_)) {
+    DestroyWindow(window_);
+  }
+  DeleteObject(boldCaptionFont_);
+  DeleteObject(plainCaptionFont_);
+  DeleteObject(background_);
+}
+
+void Win32ToolWindow::CreateControls(HINSTANCE instance) {
+  for (const ControlSpec& spec : ControlTable()) {
+    const ControlId id = spec.id;
+    HWND parent = spec.container ? Control(*spec.container) : window_;
+    DWORD style = WS_CHILD | (model_.Visible(id) ? WS_VISIBLE : 0);
+    DWORD exStyle = 0;
+    const wchar_t* className = nullptr;
+    int height = spec.place.height;
+    switch (spec.kind) {
+      case ControlKind::GroupBox:
+        className = WC_BUTTONW;
+        style |= BS_GROUPBOX | WS_CLIPCHILDREN;
+        exStyle |= WS_EX_CONTROLPARENT;  // Tab reaches the controls inside
+        break;
+      case ControlKind::Label:
+        className = WC_STATICW;
+        style |= SS_LEFTNOWORDWRAP | SS_CENTERIMAGE | SS_NOPREFIX;
+        break;
+      case ControlKind::Selector:
+        className = WC_COMBOBOXW;
+        style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
+        height += kSelectorListHeight;
+        break;
+      case ControlKind::EditBox:
+        className = WC_EDITW;
+        style |= ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP;
+        break;
+      case ControlKind::MultiLineEditBox:
+        // Long lines wrap at the box's width; Enter inserts CR LF.
+        className = WC_EDITW;
+        style |= ES_LEFT | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP;
+        break;
+      case ControlKind::Button:
+        className = WC_BUTTONW;
+        style |= BS_PUSHBUTTON | BS_CENTER | BS_VCENTER | WS_TABSTOP;
+        break;
+      case ControlKind::FlatButton:
+        className = WC_BUTTONW;
+        style |= BS_OWNERDRAW | WS_TABSTOP;
+        break;
+      case ControlKind::List:
+        className = WC_LISTVIEWW;
+        style |= LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL;
+        exStyle |= WS_EX_CLIENTEDGE;
+        break;
+      case ControlKind::Timer:
+      case ControlKind::FileDialog:
+        continue;  // no window of their own
+    }
+    if (spec.border == EditBorder::ThinSunken) {
+      exStyle |= WS_EX_STATICEDGE;
+    } else if (spec.border == EditBorder::ClientEdge) {
+      exStyle |= WS_EX_CLIENTEDGE;
+    }
+    const std::wstring caption = IsEditKind(spec.kind) ? std::wstring() : WideFromGbk(model_.Text(id));
+    HWND control = CreateWindowExW(
+        exStyle, className, caption.c_str(), style, spec.place.left, spec.place.top,
+        spec.place.width, height, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlIdBase + static_cast<int>(id))),
+        instance, nullptr);
+    controls_[static_cast<size_t>(id)] = control;
+    if (control == nullptr) {
+      continue;
+    }
+    SendMessageW(control, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(spec.bold ? boldCaptionFont_ : guiFont_), FALSE);
+    switch (spec.kind) {
+      case ControlKind::GroupBox:
+        SetWindowSubclass(control, ContainerProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+        break;
+      case ControlKind::Selector: {
+        for (const std::string& item : model_.Items(id)) {
+          SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromGbk(item).c_str()));
+        }
+        SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(model_.Selection(id)), 0);
+        // Bring the closed field to the height of the table.
+        RECT field{};
+        GetWindowRect(control, &field);
+        const LRESULT itemHeight = SendMessageW(control, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+        const LRESULT wanted = itemHeight + spec.place.height - (field.bottom - field.top);
+        if (itemHeight > 0 && wanted > 0) {
+          SendMessageW(control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), wanted);
+        }
+        break;
+      }
+      case ControlKind::EditBox:
+      case ControlKind::MultiLineEditBox:
+        SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no length limit
+        ShowText(id);
+        if (id == 编辑框1) {
+          SetWindowSubclass(control, CodeBoxProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+        }
+        break;
+      case ControlKind::FlatButton:
+        SetWindowSubclass(control, FlatButtonProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+        break;
+      case ControlKind::List:
+        ShowRows(id);
+        break;
+      default:
+        break;
+    }
+    if (!model_.Enabled(id)) {
+      EnableWindow(control, FALSE);
+    }
+  }
+}
+
+void Win32ToolWindow::Show() {
+  ShowWindow(window_, SW_SHOWNORMAL);
+  SetForegroundWindow(window_);
+  UpdateWindow(window_);
+  SetFocus(Control(编辑框1));
+}
+
+bool Win32ToolWindow::PreTranslate(MSG& message) {
+  if (window_ == nullptr) {
+    return false;
+  }
+  if (message.message == WM_KEYDOWN) {
+    if (message.wParam == VK_ESCAPE && !ModifierDown()) {
+      // No control keeps Esc: an opened list or a box being typed in alike.
+      SendMessageW(window_, WM_CLOSE, 0, 0);
+      return true;
+    }
+    if (message.wParam == VK_RETURN) {
+      // Past the dialog manager, which would click the focused button: the
+      // multi-line boxes insert a line break, an opened list takes the pick.
+      return false;
+    }
+  }
+  return IsDialogMessageW(window_, &message) != 0;
+}
+
+void Win32ToolWindow::ShowText(ControlId id) {
+  HWND control = Control(id);
+  if (control == nullptr) {
+    return;
+  }
+  settingText_ = true;
+  SetWindowTextW(control, WideFromGbk(model_.Text(id)).c_str());
+  settingText_ = false;
+}
+
+void Win32ToolWindow::ShowRows(ControlId id) {
+  HWND list = Control(id);
+  if (list == nullptr) {
+    return;
+  }
+  ListView_DeleteAllItems(list);
+  int index = 0;
+  for (const std::string& row : model_.Rows(id)) {
+    std::wstring text = WideFromGbk(row);
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = index++;
+    item.pszText = text.data();
+    SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  }
+}
+
+void Win32ToolWindow::FieldChanged(ControlId id, Field field) {
+  HWND control = Control(id);
+  if (control == nullptr) {
+    return;
+  }
+  switch (field) {
+    case Field::Text:
+      ShowText(id);
+      break;
+    case Field::Visible:
+      ShowWindow(control, model_.Visible(id) ? SW_SHOWNA : SW_HIDE);
+      break;
+    case Field::Enabled:
+      EnableWindow(control, model_.Enabled(id) ? TRUE : FALSE);
+      break;
+    case Field::Selection:
+      // Setting the selection from code sends no notification.
+      SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(model_.Selection(id)), 0);
+      break;
+    case Field::Bold:
+      SendMessageW(control, WM_SETFONT,
+                   reinterpret_cast<WPARAM>(model_.Bold(id) ? boldCaptionFont_ : plainCaptionFont_),
+                   TRUE);
+      break;
+    case Field::Rows:
+      ShowRows(id);
+      break;
+  }
+}
+
+std::string Win32ToolWindow::EditedText(ControlId id) {
+  HWND control = Control(id);
+  if (control == nullptr) {
+    return {};
+  }
+  std::u16string text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, u'\0');
+  const int length =
+      GetWindowTextW(control, reinterpret_cast<wchar_t*>(text.data()), static_cast<int>(text.size()));
+  text.resize(length > 0 ? static_cast<size_t>(length) : 0);
+  return Utf16ToGbk(text);
+}
+
+void Win32ToolWindow::OnCommand(ControlId id, int code) {
+  const ControlKind kind = Spec(id).kind;
+  if (IsEditKind(kind)) {
+    if (code == EN_CHANGE && !settingText_) {
+      model_.MarkEditedByUser(id);
+    }
+    return;
+  }
+  if (kind == ControlKind::Button || kind == ControlKind::FlatButton) {
+    // A quick second click on an owner-drawn button comes as a double-click.
+    if (code == BN_CLICKED || (kind == ControlKind::FlatButton && code == BN_DOUBLECLICKED)) {
+      model_.Raise(id, Event::Click);
+    }
+    return;
+  }
+  if (kind == ControlKind::Selector) {
+    // A pick in the opened list ends with CBN_SELENDOK; arrow keys and the
+    // wheel on the closed field change the selection with CBN_SELCHANGE (and,
+    // on some systems, CBN_SELENDOK as well). Both are collected into one
+    // pick, raised once the notifications of this input are through.
+    const bool dropped = SendMessageW(Control(id), CB_GETDROPPEDSTATE, 0, 0) != 0;
+    if (code == CBN_SELENDOK || (code == CBN_SELCHANGE && !dropped)) {
+      if ((pendingPicks_ & PickBit(id)) == 0) {
+        pendingPicks_ |= PickBit(id);
+        PostMessageW(window_, kRaisePicksMessage, 0, 0);
+      }
+    }
+  }
+}
+
+LRESULT Win32ToolWindow::OnControlColour(HDC dc, HWND control) {
+  SetBkColor(dc, ToColorRef(kToolWindowSpec.background));
+  const std::optional<ControlId> id = IdOf(controls_, control);
+  if (id) {
+    const ControlSpec& spec = Spec(*id);
+    SetTextColor(dc, ToColorRef(spec.textColor));
+    if (spec.kind == ControlKind::Label) {
+      // The text is drawn without a box of its own, over the white of its
+      // container.
+      SetBkMode(dc, TRANSPARENT);
+    }
+  }
+  return reinterpret_cast<LRESULT>(background_);
+}
+
+void Win32ToolWindow::DrawFlatButton(const DRAWITEMSTRUCT& item) {
+  const std::optional<ControlId> id = IdOf(controls_, item.hwndItem);
+  if (!id) {
+    return;
+  }
+  const ControlSpec& spec = Spec(*id);
+  // No border and no focus rectangle: only the caption, in its colour.
+  FillRect(item.hDC, &item.rcItem, background_);
+  RECT area = item.rcItem;
+  if (item.itemState & ODS_SELECTED) {
+    OffsetRect(&area, 1, 1);
+  }
+  std::u16string caption = GbkToUtf16(model_.Text(*id));
+  const int saved = SaveDC(item.hDC);
+  SelectObject(item.hDC, guiFont_);
+  SetBkMode(item.hDC, TRANSPARENT);
+  SetTextColor(item.hDC, ToColorRef(flatButtonHot_ ? spec.hoverColor : spec.textColor));
+  DrawTextW(item.hDC, reinterpret_cast<const wchar_t*>(caption.c_str()),
+            static_cast<int>(caption.size()), &area,
+            DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  RestoreDC(item.hDC, saved);
+}
+
+LRESULT Win32ToolWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND: {
+      const std::optional<ControlId> id = IdOf(controls_, reinterpret_cast<HWND>(lParam));
+      if (id) {
+        OnCommand(*id, HIWORD(wParam));
+      }
+      return 0;  // IDOK and IDCANCEL of the dialog manager do nothing
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+      return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_DRAWITEM:
+      DrawFlatButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return TRUE;
+    case WM_TIMER:
+      if (wParam == kStatusTimer) {
+        model_.Raise(时钟1, Event::Tick);
+      }
+      return 0;
+    case kRaisePicksMessage:
+      for (const ControlSpec& spec : ControlTable()) {
+        if ((pendingPicks_ & PickBit(spec.id)) != 0) {
+          pendingPicks_ &= ~PickBit(spec.id);
+          const LRESULT index = SendMessageW(Control(spec.id), CB_GETCURSEL, 0, 0);
+          model_.PickByUser(spec.id, static_cast<int>(index));
+        }
+      }
+      return 0;
+    case WM_DESTROY:
+      KillTimer(window_, kStatusTimer);
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcW(window_, message, wParam, lParam);
+  }
+}
+
+LRESULT CALLBACK Win32ToolWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self =
+        static_cast<Win32ToolWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->window_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<Win32ToolWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr) {
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    self->window_ = nullptr;
+    self->controls_.fill(nullptr);
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+  return self->OnMessage(message, wParam, lParam);
+}
+
+// A group box passes its children's notifications on to the window, where
+// the handlers are.
+LRESULT CALLBACK Win32ToolWindow::ContainerProc(HWND window, UINT message, WPARAM wParam,
+                                                LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+  auto& owner = *reinterpret_cast<Win32ToolWindow*>(self);
+  switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+      return SendMessageW(GetParent(window), message, wParam, lParam);
+    case WM_ERASEBKGND: {
+      RECT area{};
+      GetClientRect(window, &area);
+      FillRect(reinterpret_cast<HDC>(wParam), &area, owner.background_);
+      return 1;
+    }
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(window, ContainerProc, kSubclassId);
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(window, message, wParam, lParam);
+}
+
+// A double-click empties the code input box.
+LRESULT CALLBACK Win32ToolWindow::CodeBoxProc(HWND window, UINT message, WPARAM wParam,
+                                              LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+  if (message == WM_LBUTTONDBLCLK) {
+    const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+    reinterpret_cast<Win32ToolWindow*>(self)->model_.Raise(编辑框1, Event::DoubleClick);
+    return result;
+  }
+  if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(window, CodeBoxProc, kSubclassId);
+  }
+  return DefSubclassProc(window, message, wParam, lParam);
+}
+
+// The flat button changes colour while the pointer is over it.
+LRESULT CALLBACK Win32ToolWindow::FlatButtonProc(HWND window, UINT message, WPARAM wParam,
+                                                 LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+  auto& owner = *reinterpret_cast<Win32ToolWindow*>(self);
+  switch (message) {
+    case WM_MOUSEMOVE:
+      if (!owner.flatButtonHot_) {
+        owner.flatButtonHot_ = true;
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window, 0};
+        TrackMouseEvent(&track);
+        InvalidateRect(window, nullptr, FALSE);
+      }
+      break;
+    case WM_MOUSELEAVE:
+      owner.flatButtonHot_ = false;
+      InvalidateRect(window, nullptr, FALSE);
+      break;
+    case WM_ERASEBKGND:
+      return 1;  // WM_DRAWITEM paints all of it
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(window, FlatButtonProc, kSubclassId);
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(window, message, wParam, lParam);
+}
+
+}  // namespace zarvo
