@@ -23,7 +23,7 @@ constexpr int kShutWrite = SD_SEND;
 constexpr int kSendFlags = 0;
 void CloseNative(NativeSocket s) { closesocket(s); }
 
-// Winsock must be started once per user; every server holds one start.
+// Winsock is started once for the process, by the first server.
 struct WinsockUser {
   WinsockUser() {
     WSADATA data;
@@ -203,6 +203,14 @@ bool HttpTestServer::WaitForRequests(size_t count, std::chrono::milliseconds tim
   return changed_.wait_for(lock, timeOut, [&] { return requests_.size() >= count; });
 }
 
+void HttpTestServer::Release() {
+  {
+    std::lock_guard lock(mutex_);
+    released_ = true;
+  }
+  changed_.notify_all();
+}
+
 void HttpTestServer::Stop() {
   {
     std::lock_guard lock(mutex_);
@@ -270,6 +278,12 @@ bool HttpTestServer::Sleep(std::chrono::milliseconds delay) {
   return !changed_.wait_for(lock, delay, [&] { return stopping_; });
 }
 
+bool HttpTestServer::AwaitRelease() {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [&] { return released_ || stopping_; });
+  return !stopping_;
+}
+
 void HttpTestServer::Handle(Socket socket) {
   const NativeSocket client = Native(socket);
   HttpRequest request = ParseHead(ReadHead(client));
@@ -281,7 +295,7 @@ void HttpTestServer::Handle(Socket socket) {
   }
   changed_.notify_all();
 
-  bool answer = !reply.hangUp && Sleep(reply.delay);
+  bool answer = !reply.hangUp && Sleep(reply.delay) && (!reply.hold || AwaitRelease());
   if (answer) {
     std::string head = "HTTP/1.0 " + std::to_string(reply.status) + " " + Reason(reply.status) +
                        "\r\nContent-Type: text/plain\r\n";

@@ -33,6 +33,8 @@ struct HttpReply {
   bool hangUp = false;
   // Waits this long before answering (cut short when the server stops).
   std::chrono::milliseconds delay{0};
+  // Waits for Release() before answering (or gives up when the server stops).
+  bool hold = false;
 };
 
 struct HttpRequest {
@@ -64,7 +66,10 @@ class HttpTestServer {
   // Waits until this many requests have arrived; false on time-out.
   bool WaitForRequests(size_t count, std::chrono::milliseconds timeOut);
 
-  // Stops listening; an answer being delayed is given up.
+  // Lets the answers that hold go out.
+  void Release();
+
+  // Stops listening; an answer being delayed or held is given up.
   void Stop();
 
   // A port of 127.0.0.1 on which nothing listens (as far as can be known).
@@ -78,6 +83,7 @@ class HttpTestServer {
   void Handle(Socket client);
   HttpReply NextReply(const std::string& path);
   bool Sleep(std::chrono::milliseconds delay);  // false when stopped
+  bool AwaitRelease();                          // false when stopped
 
   Socket listener_ = -1;
   uint16_t port_ = 0;
@@ -86,6 +92,7 @@ class HttpTestServer {
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   bool stopping_ = false;
+  bool released_ = false;
   std::map<std::string, std::vector<HttpReply>> script_;
   std::map<std::string, size_t> served_;
   std::vector<HttpRequest> requests_;
