@@ -55,7 +55,8 @@ TEST(FetchExitTest, ClosingWhileTheWorkerWaitsExitsAtOnceWithZero) {
     GTEST_SKIP() << "the built-in template host is not on 127.0.0.1";
   }
   ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run the tests under xvfb-run";
-  HttpTestServer server(*port);
+  const std::unique_ptr<HttpTestServer> listening = test::ListenOnTemplatePort(*port);
+  HttpTestServer& server = *listening;
   server.Script(std::string(kPreviewTemplatePath), {{.body = "page"}});
   server.Script(std::string(kArea750TemplatePath), {{.body = "t750", .hold = true}});
 

@@ -37,7 +37,8 @@ TEST(FetchFrontEndTest, GenerateWorksWhileTheFetchWaitsAndLateTemplatesArrive) {
   if (!port) {
     GTEST_SKIP() << "the built-in template host is not on 127.0.0.1";
   }
-  HttpTestServer server(*port);
+  const std::unique_ptr<HttpTestServer> listening = test::ListenOnTemplatePort(*port);
+  HttpTestServer& server = *listening;
   server.Script(std::string(kPreviewTemplatePath), {{.body = "<p>582064937</p>"}});
   server.Script(std::string(kArea750TemplatePath), {{.body = "[750:582064937]", .hold = true}});
   server.Script(std::string(kArea190TemplatePath), {{.body = "[190:582064937]"}});

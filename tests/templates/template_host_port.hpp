@@ -3,10 +3,15 @@
 #pragma once
 
 #include <charconv>
+#include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
+#include <thread>
 
+#include "support/http_test_server.hpp"
 #include "templates/template_fetch.hpp"
 
 namespace zarvo::test {
@@ -29,6 +34,22 @@ inline std::optional<uint16_t> LocalTemplatePort() {
     return std::nullopt;
   }
   return port;
+}
+
+// A server on that fixed port. Another test run on the same machine may hold
+// the port for a moment: wait for it rather than fail.
+inline std::unique_ptr<HttpTestServer> ListenOnTemplatePort(uint16_t port) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  for (;;) {
+    try {
+      return std::make_unique<HttpTestServer>(port);
+    } catch (const std::runtime_error&) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        throw;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+  }
 }
 
 }  // namespace zarvo::test
