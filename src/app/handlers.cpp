@@ -3,6 +3,7 @@
 #include "conversion/generate_action.hpp"
 #include "conversion/presets.hpp"
 #include "conversion/status_actions.hpp"
+#include "height/height_detection.hpp"
 #include "templates/template_fetch.hpp"
 
 namespace zarvo {
@@ -13,6 +14,7 @@ void InstallHandlers(ToolWindow& window, Services& services) {
   RegisterGenerateAction(window, services);
   RegisterStatusActions(window, services);
   RegisterTemplateFetch(window, services);
+  RegisterHeightDetection(window);
 }
 
 }  // namespace zarvo
