@@ -18,8 +18,7 @@ constexpr Template kArea190{kArea190TemplatePath, 编辑框7};
 
 class Fetcher {
  public:
-  Fetcher(ToolWindow& window, WindowThread& windowThread, HttpClient& http,
-          std::string_view host)
+  Fetcher(ToolWindow& window, WindowThread& windowThread, HttpClient& http, std::string_view host)
       : window_(window), windowThread_(windowThread), http_(http), host_(host) {}
 
   // The first fetch of a template always replaces its holder, with the empty
@@ -91,8 +90,9 @@ void FetchTemplates(ToolWindow& window, WindowThread& windowThread, HttpClient& 
 void StartTemplateFetch(ToolWindow& window, Services& services) {
   WindowThread& windowThread = services.windowThread;
   HttpClient& http = services.http;
-  services.threads.StartDetached(
-      [&window, &windowThread, &http] { FetchTemplates(window, windowThread, http, TemplateHost()); });
+  services.threads.StartDetached([&window, &windowThread, &http] {
+    FetchTemplates(window, windowThread, http, TemplateHost());
+  });
 }
 
 void RegisterTemplateFetch(ToolWindow& window, Services& services) {

@@ -124,11 +124,16 @@ HttpRequest ParseHead(const std::string& head) {
 
 const char* Reason(int status) {
   switch (status) {
-    case 200: return "OK";
-    case 301: return "Moved Permanently";
-    case 404: return "Not Found";
-    case 500: return "Internal Server Error";
-    default: return "Status";
+    case 200:
+      return "OK";
+    case 301:
+      return "Moved Permanently";
+    case 404:
+      return "Not Found";
+    case 500:
+      return "Internal Server Error";
+    default:
+      return "Status";
   }
 }
 
@@ -268,7 +273,7 @@ HttpReply HttpTestServer::NextReply(const std::string& path) {
     return HttpReply{.status = 404};
   }
   size_t& served = served_[path];
-  const HttpReply reply = it->second[std::min(served, it->second.size() - 1)];
+  HttpReply reply = it->second[std::min(served, it->second.size() - 1)];
   ++served;
   return reply;
 }
@@ -300,13 +305,15 @@ void HttpTestServer::Handle(Socket socket) {
     std::string head = "HTTP/1.0 " + std::to_string(reply.status) + " " + Reason(reply.status) +
                        "\r\nContent-Type: text/plain\r\n";
     if (reply.announceLength) {
-      head += "Content-Length: " +
-              std::to_string(reply.announcedLength.value_or(reply.body.size())) + "\r\n";
+      head +=
+          "Content-Length: " + std::to_string(reply.announcedLength.value_or(reply.body.size())) +
+          "\r\n";
     }
     head += "\r\n";
-    const size_t bodyBytes = std::min(reply.body.size(), reply.sendOnly.value_or(reply.body.size()));
-    answer = SendAll(client, head.data(), head.size()) &&
-             SendAll(client, reply.body.data(), bodyBytes);
+    const size_t bodyBytes =
+        std::min(reply.body.size(), reply.sendOnly.value_or(reply.body.size()));
+    answer =
+        SendAll(client, head.data(), head.size()) && SendAll(client, reply.body.data(), bodyBytes);
   }
   if (reply.reset) {
     linger hard{};

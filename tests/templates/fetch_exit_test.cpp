@@ -15,8 +15,6 @@
 #include "templates/template_fetch.hpp"
 #include "templates/template_host_port.hpp"
 
-extern char** environ;
-
 namespace zarvo {
 namespace {
 
@@ -67,8 +65,8 @@ TEST(FetchExitTest, ClosingWhileTheWorkerWaitsExitsAtOnceWithZero) {
 
   // Once the 750-area template is asked for, the worker waits on the server.
   const bool waiting = server.WaitForRequests(2, 20s);
-  const std::string window =
-      Output("xdotool search --sync --onlyvisible --name '^Zarvo750突破工具$' 2>/dev/null | head -n 1");
+  const std::string window = Output(
+      "xdotool search --sync --onlyvisible --name '^Zarvo750突破工具$' 2>/dev/null | head -n 1");
   if (waiting && !window.empty()) {
     const std::string id = window.substr(0, window.find('\n'));
     Output("xdotool windowfocus --sync " + id + " 2>/dev/null; xdotool key Escape");

@@ -9,8 +9,8 @@
 #include "platform/posix/http_curl.hpp"
 #include "support/gbk_literals.hpp"
 #include "support/http_test_server.hpp"
-#include "templates/template_host_port.hpp"
 #include "templates/template_fetch.hpp"
+#include "templates/template_host_port.hpp"
 
 namespace zarvo {
 namespace {

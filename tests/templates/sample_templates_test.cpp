@@ -28,14 +28,13 @@ std::string ReadFile(const fs::path& path) {
 }
 
 std::string Sample(std::string_view path) {
-  const std::string text = ReadFile(fs::path(ZARVO_SAMPLES_DIR) / fs::path(path).relative_path());
+  std::string text = ReadFile(fs::path(ZARVO_SAMPLES_DIR) / fs::path(path).relative_path());
   EXPECT_FALSE(text.empty()) << path;
   return text;
 }
 
 TemplateSet Samples() {
-  return {Sample(kArea750TemplatePath), Sample(kArea190TemplatePath),
-          Sample(kPreviewTemplatePath)};
+  return {Sample(kArea750TemplatePath), Sample(kArea190TemplatePath), Sample(kPreviewTemplatePath)};
 }
 
 int Count(std::string_view text, std::string_view token) {
@@ -71,7 +70,8 @@ TEST(SampleTemplatesTest, EveryTokenIsFilledAndTheCodeLandsOnThePage) {
 // A 950-pixel-wide shop code that measures, once the page has loaded, the
 // boxes of the page, the module, the template's code box and itself, and
 // leaves the numbers on the body for the dumped DOM.
-constexpr std::string_view kMeasuringCode = R"(<div id="sample-code" style="width:950px;height:580px;background:#c33;">
+constexpr std::string_view kMeasuringCode =
+    R"(<div id="sample-code" style="width:950px;height:580px;background:#c33;">
 <a href="#"><img alt="banner" width="950" height="580" style="display:block;border:0;"></a>
 </div>
 <script>
@@ -99,8 +99,8 @@ std::map<std::string, Box> ParseMeasure(const std::string& dom) {
   if (from == std::string::npos) {
     return boxes;
   }
-  std::istringstream in(dom.substr(from + marker.size(), dom.find('"', from + marker.size()) -
-                                                             from - marker.size()));
+  std::istringstream in(
+      dom.substr(from + marker.size(), dom.find('"', from + marker.size()) - from - marker.size()));
   std::string item;
   while (in >> item) {
     Box b;

@@ -88,8 +88,8 @@ using namespace std::string_literals;
 INSTANTIATE_TEST_SUITE_P(
     Cases, FetchTemplatesTest,
     testing::Values(
-        FetchCase{"AllArrive", {"page"}, {"t750"}, {"t190"}, {P, A750, A190}, "page", "t750",
-                  "t190"},
+        FetchCase{
+            "AllArrive", {"page"}, {"t750"}, {"t190"}, {P, A750, A190}, "page", "t750", "t190"},
         FetchCase{"AllFailFiveFetchesAllEmpty",
                   {kFailed},
                   {kFailed, kFailed},
@@ -98,8 +98,14 @@ INSTANTIATE_TEST_SUITE_P(
                   "",
                   "",
                   ""},
-        FetchCase{"Area190FailsNoRetry", {"page"}, {"t750"}, {kFailed}, {P, A750, A190}, "page",
-                  "t750", ""},
+        FetchCase{"Area190FailsNoRetry",
+                  {"page"},
+                  {"t750"},
+                  {kFailed},
+                  {P, A750, A190},
+                  "page",
+                  "t750",
+                  ""},
         FetchCase{"FailedRetryKeepsFirstRound190",
                   {"page"},
                   {kFailed, "t750"},

@@ -28,9 +28,8 @@ inline std::optional<uint16_t> LocalTemplatePort() {
     return 80;
   }
   uint16_t port = 0;
-  if (host[0] != ':' ||
-      std::from_chars(host.data() + 1, host.data() + host.size(), port).ptr !=
-          host.data() + host.size()) {
+  if (host[0] != ':' || std::from_chars(host.data() + 1, host.data() + host.size(), port).ptr !=
+                            host.data() + host.size()) {
     return std::nullopt;
   }
   return port;

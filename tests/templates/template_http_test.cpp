@@ -129,7 +129,7 @@ TEST(TemplateHttpTest, ServerDownFiveFetchesInOrderAllEmpty) {
 
   std::vector<std::string> expected;
   for (const std::string& path : kFiveFetches) {
-    expected.push_back("http://" + host + path);
+    expected.push_back(TemplateUrl(host, path));
   }
   EXPECT_EQ(http.urls, expected);
   EXPECT_EQ(window.Text(编辑框8), "");
