@@ -88,6 +88,8 @@ void FetchTemplates(ToolWindow& window, WindowThread& windowThread, HttpClient& 
 }
 
 void StartTemplateFetch(ToolWindow& window, Services& services) {
+  // The services themselves, not the Services record, which the front end
+  // may destroy while the worker still runs.
   WindowThread& windowThread = services.windowThread;
   HttpClient& http = services.http;
   services.threads.StartDetached([&window, &windowThread, &http] {

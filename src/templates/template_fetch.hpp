@@ -41,7 +41,9 @@ void FetchTemplates(ToolWindow& window, WindowThread& windowThread, HttpClient& 
                     std::string_view host);
 
 // Starts FetchTemplates on a detached thread against the built-in host and
-// returns at once. Window and services must outlive the process's use of them.
+// returns at once. The worker keeps the window, the window thread and the HTTP
+// client by reference: the client must live until the process ends, and the
+// window thread must run no more tasks once the window is gone.
 void StartTemplateFetch(ToolWindow& window, Services& services);
 
 // Binds StartTemplateFetch to the window's creation event.
