@@ -202,6 +202,20 @@ TEST_F(QtWindowTest, HandlerWritesShowWithoutRaisingEvents) {
   EXPECT_EQ(app_->model().Text(编辑框9), "a\rb");
 }
 
+TEST_F(QtWindowTest, ReadButtonTakesTheLargestHeight) {
+  auto* code = As<QPlainTextEdit>(编辑框1);
+  code->setPlainText(
+      QStringLiteral("<div style=\"height:300px\">\n<div style=\"height: 580px\">模块</div>\n"
+                     "<img height=450></div>"));
+  QTest::mouseClick(W(超级按钮1), Qt::LeftButton);
+  EXPECT_EQ(As<QLineEdit>(编辑框5)->text(), QStringLiteral("580"));
+
+  code->setPlainText(QStringLiteral("<p>没有高度</p>"));
+  QTest::mouseClick(W(超级按钮1), Qt::LeftButton);
+  EXPECT_EQ(As<QLineEdit>(编辑框5)->text(), QString());
+  EXPECT_EQ(app_->model().Text(编辑框5), "");
+}
+
 // Without a CJK font every Chinese character draws as the same box.
 TEST_F(QtWindowTest, ChineseCaptionsRender) {
   const auto render = [](const QString& text) {
