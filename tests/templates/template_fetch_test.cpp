@@ -155,15 +155,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {P, A750, A190, A750, A190},
                   "page",
                   "t750",
-                  "t190b"},
-        FetchCase{"BytesUnchanged",
-                  {"a\r\nb\nc\xB8\xDF\xB6\xC8\xFF"},
-                  {"\x81\x40\r\n"},
-                  {"\n"},
-                  {P, A750, A190},
-                  "a\r\nb\nc\xB8\xDF\xB6\xC8\xFF",
-                  "\x81\x40\r\n",
-                  "\n"}),
+                  "t190b"}),
     [](const auto& info) { return info.param.name; });
 
 TEST(TemplateUrlTest, HostThenFixedPath) {

@@ -94,7 +94,6 @@ INSTANTIATE_TEST_SUITE_P(
                   {.status = 404, .body = "<html>Not Found</html>"},
                   "",
                   true},
-        ReplyCase{"ServerErrorIsNoTemplate", {.status = 500, .body = "oops"}, "", true},
         ReplyCase{"RedirectIsNoTemplate", {.status = 301, .body = "moved"}, "", true},
         ReplyCase{"EmptyBody", {.body = ""}, "", true},
         ReplyCase{"ZeroByteAfterTenBytes",
