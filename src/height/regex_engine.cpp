@@ -732,9 +732,12 @@ class Compiler {
 // Matching
 
 // Budgets of one search: a pattern that needs more is one that backtracks
-// without end (say (a|aa)*c over a long run of a), and the search then fails
-// instead of holding the tool.
-constexpr long long kStepLimit = 100'000'000;
+// without end (say (a|aa)*c over a run of a), and the search then fails
+// instead of holding the tool. Steps grow with the subject, so that a plain
+// pattern can always scan a long text; the backtracking entries (16 bytes
+// each) are capped at 128 MB.
+constexpr long long kBaseSteps = 10'000'000;
+constexpr long long kStepsPerUnit = 64;
 constexpr size_t kEntryLimit = 8'000'000;
 
 enum class EntryKind : uint8_t {
@@ -760,7 +763,10 @@ bool IsRestore(EntryKind k) { return k >= EntryKind::RestoreOpen; }
 class Matcher {
  public:
   Matcher(const Program& prog, std::u16string_view s)
-      : prog_(prog), s_(s), n_(static_cast<int>(s.size())) {
+      : stepLimit_(kBaseSteps + kStepsPerUnit * static_cast<long long>(s.size())),
+        prog_(prog),
+        s_(s),
+        n_(static_cast<int>(s.size())) {
     const size_t groups = static_cast<size_t>(prog.groups) + 1;
     caps_.assign(groups * 2, -1);
     open_.assign(groups, -1);
@@ -776,7 +782,7 @@ class Matcher {
     int pc = 0;
     int pos = start;
     for (;;) {
-      if (++steps_ > kStepLimit || stack_.size() > kEntryLimit) return SearchResult::Failed;
+      if (++steps_ > stepLimit_ || stack_.size() > kEntryLimit) return SearchResult::Failed;
       const Inst& in = prog_.code[static_cast<size_t>(pc)];
       bool ok = true;
       switch (in.op) {
@@ -942,7 +948,7 @@ class Matcher {
       int count = 0;
       while (count < in.c && p < n_ && prog_.MatchesOne(unit, s_[static_cast<size_t>(p)])) {
         ++p, ++count;
-        if ((count & 1023) == 0 && (steps_ += 1024) > kStepLimit) return false;
+        if ((count & 1023) == 0 && (steps_ += 1024) > stepLimit_) return false;
       }
       if (count < fewest) return false;
       if (count > fewest) Push({EntryKind::StarBack, pc + 2, pos + fewest, p});
@@ -1037,10 +1043,8 @@ class Matcher {
     return false;
   }
 
- public:
+  const long long stepLimit_;
   long long steps_ = 0;
-
- private:
   const Program& prog_;
   std::u16string_view s_;
   int n_;
