@@ -14,6 +14,7 @@
 #include "conversion/convert.hpp"
 #include "conversion/generate_action.hpp"
 #include "conversion/text.hpp"
+#include "height/height_detection.hpp"
 #include "platform/gbk.hpp"
 #include "platform/platform.hpp"
 #include "shop_page.hpp"
@@ -94,6 +95,15 @@ void Encode(benchmark::State& state, const Page& page) {
   }
 }
 
+// Over the shop pages the first ten heights come early; over the pages without
+// any the whole text is scanned.
+void DetectHeight(benchmark::State& state, const Page& page) {
+  for (auto _ : state) {
+    std::string height = DetectModuleHeight(page.gbk);
+    benchmark::DoNotOptimize(height.data());
+  }
+}
+
 // Keeps its own copy of the text, as the system clipboard does.
 class MemoryClipboard final : public Clipboard {
  public:
@@ -138,6 +148,7 @@ const Case kCases[] = {
     {"ConvertCode", Convert},
     {"GbkToUtf16", Decode},
     {"Utf16ToGbk", Encode},
+    {"DetectModuleHeight", DetectHeight},
     {"GenerateAction", Generate},
 };
 

@@ -18,7 +18,7 @@ std::string Plain(std::string_view text, std::string_view search, std::string_vi
   std::string out(text.substr(0, from));
   size_t i = from;
   int done = 0;
-  while (text.size() - i >= search.size()) {
+  while (i + search.size() <= text.size()) {
     bool match = true;
     for (size_t k = 0; k < search.size() && match; ++k) {
       match = matchCase ? text[i + k] == search[k] : Fold(text[i + k]) == Fold(search[k]);
@@ -31,7 +31,7 @@ std::string Plain(std::string_view text, std::string_view search, std::string_vi
       }
       continue;
     }
-    const size_t step = static_cast<unsigned char>(text[i]) >= 0x80 ? 2 : 1;
+    const size_t step = static_cast<unsigned char>(text[i]) >= 0x80 && i + 1 < text.size() ? 2 : 1;
     out += text.substr(i, step);
     i += step;
   }
