@@ -16,7 +16,8 @@ using enum ControlId;
 constexpr UINT_PTR kStatusTimer = 1;
 constexpr UINT kRaisePicksMessage = WM_APP + 1;
 constexpr UINT_PTR kSubclassId = 0x2A750;
-// A drop-down list needs room below its field for the opened list.
+// A drop-down list's window height is its opened list's; the closed field is
+// as high as the font needs.
 constexpr int kSelectorListHeight = 160;
 
 COLORREF ToColorRef(Rgb colour) { return RGB(colour.red, colour.green, colour.blue); }
@@ -181,23 +182,13 @@ void Win32ToolWindow::CreateControls(HINSTANCE instance) {
           SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromGbk(item).c_str()));
         }
         SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(model_.Selection(id)), 0);
-        // Bring the closed field to the height of the table.
-        RECT field{};
-        GetWindowRect(control, &field);
-        const LRESULT itemHeight = SendMessageW(control, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-        const LRESULT wanted = itemHeight + spec.place.height - (field.bottom - field.top);
-        if (itemHeight > 0 && wanted > 0) {
-          SendMessageW(control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), wanted);
-        }
         break;
       }
       case ControlKind::EditBox:
       case ControlKind::MultiLineEditBox:
         SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no length limit
+        SetWindowSubclass(control, EditProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
         ShowText(id);
-        if (id == 编辑框1) {
-          SetWindowSubclass(control, CodeBoxProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-        }
         break;
       case ControlKind::FlatButton:
         SetWindowSubclass(control, FlatButtonProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
@@ -229,6 +220,18 @@ bool Win32ToolWindow::PreTranslate(MSG& message) {
     if (message.wParam == VK_ESCAPE && !ModifierDown()) {
       // No control keeps Esc: an opened list or a box being typed in alike.
       SendMessageW(window_, WM_CLOSE, 0, 0);
+      return true;
+    }
+    if (message.wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0) {
+      // Also out of a multi-line box, which would otherwise keep the Tab.
+      HWND next = GetNextDlgTabItem(window_, GetFocus(), GetKeyState(VK_SHIFT) < 0);
+      if (next != nullptr) {
+        SetFocus(next);
+        const std::optional<ControlId> id = IdOf(controls_, next);
+        if (id && IsEditKind(Spec(*id).kind)) {
+          SendMessageW(next, EM_SETSEL, 0, -1);
+        }
+      }
       return true;
     }
     if (message.wParam == VK_RETURN) {
@@ -468,16 +471,33 @@ LRESULT CALLBACK Win32ToolWindow::ContainerProc(HWND window, UINT message, WPARA
   return DefSubclassProc(window, message, wParam, lParam);
 }
 
-// A double-click empties the code input box.
-LRESULT CALLBACK Win32ToolWindow::CodeBoxProc(HWND window, UINT message, WPARAM wParam,
-                                              LPARAM lParam, UINT_PTR, DWORD_PTR self) {
-  if (message == WM_LBUTTONDBLCLK) {
-    const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
-    reinterpret_cast<Win32ToolWindow*>(self)->model_.Raise(编辑框1, Event::DoubleClick);
-    return result;
-  }
-  if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(window, CodeBoxProc, kSubclassId);
+// Every edit box: a text that another program sets directly counts as the
+// user's (a multi-line box sends no EN_CHANGE for it); a double-click empties
+// the code input box.
+LRESULT CALLBACK Win32ToolWindow::EditProc(HWND window, UINT message, WPARAM wParam,
+                                           LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+  auto& owner = *reinterpret_cast<Win32ToolWindow*>(self);
+  switch (message) {
+    case WM_SETTEXT: {
+      const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+      const std::optional<ControlId> id = IdOf(owner.controls_, window);
+      if (id && !owner.settingText_) {
+        owner.model_.MarkEditedByUser(*id);
+      }
+      return result;
+    }
+    case WM_LBUTTONDBLCLK: {
+      const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+      if (IdOf(owner.controls_, window) == 编辑框1) {
+        owner.model_.Raise(编辑框1, Event::DoubleClick);
+      }
+      return result;
+    }
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(window, EditProc, kSubclassId);
+      break;
+    default:
+      break;
   }
   return DefSubclassProc(window, message, wParam, lParam);
 }

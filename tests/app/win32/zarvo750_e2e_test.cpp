@@ -1,0 +1,299 @@
+// zarvo750.exe driven from outside, as a user works it: a copy of the program
+// in a folder of its own, the templates from a server on the template host,
+// the window found by its caption and its controls by their IDs.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <memory>
+
+#include "app/control_table.hpp"
+#include "app/win32/win32_test_support.hpp"
+#include "app/win32/win32_tool_window.hpp"
+#include "support/gbk_literals.hpp"
+#include "support/http_test_server.hpp"
+#include "templates/template_fetch.hpp"
+#include "templates/template_host_port.hpp"
+
+namespace zarvo {
+namespace {
+
+using enum ControlId;
+using test::G;
+using test::W;
+using namespace std::chrono_literals;
+
+// Templates of our own, each with the placeholders it is filled at.
+const std::string kPreviewTemplate = "<html><body><div id=\"module\">582064937</div></body></html>";
+const std::string kArea750Template =
+    "<div style=\"height:高度px;margin-top:间距px;margin-left:偏移量px\">582064937</div>"
+    "<i>高度</i>";
+const std::string kArea190Template =
+    "<p style=\"height:高度px;margin-top:间距px;margin-left:偏移量px\">582064937</p>";
+
+// The build gives the program's path as the build machine sees it; under Wine
+// the Unix root is drive Z:.
+std::filesystem::path ProgramBuilt() {
+  std::string path = ZARVO750_EXE;
+  if (!path.empty() && path[0] == '/') {
+    for (char& c : path) {
+      c = c == '/' ? '\\' : c;
+    }
+    path = "Z:" + path;
+  }
+  return std::filesystem::path(path);
+}
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeOut) {
+  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeOut.count());
+  while (!condition()) {
+    if (GetTickCount64() > deadline) {
+      return false;
+    }
+    Sleep(30);
+  }
+  return true;
+}
+
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
+  return static_cast<LRESULT>(result);
+}
+
+std::wstring TextOf(HWND window) {
+  std::wstring text(static_cast<size_t>(Send(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+  text.resize(static_cast<size_t>(
+      Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+  return text;
+}
+
+// Saves what the screen shows of the window as a 24-bit BMP.
+bool SaveScreenshot(HWND window, const std::filesystem::path& file) {
+  RECT area{};
+  GetWindowRect(window, &area);
+  const int width = area.right - area.left, height = area.bottom - area.top;
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  const bool copied = BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+  SelectObject(memory, old);
+  const DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) / 4) * 4;
+  const DWORD imageSize = stride * static_cast<DWORD>(height);
+  BITMAPFILEHEADER header{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) +
+                                                     sizeof(BITMAPINFOHEADER) + imageSize),
+                          0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+  std::ofstream out(file, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&header), sizeof header);
+  out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+  out.write(static_cast<const char*>(bits), imageSize);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return copied && out.good();
+}
+
+class Zarvo750Test : public testing::Test {
+ protected:
+  void SetUp() override {
+    const std::optional<uint16_t> port = test::LocalTemplatePort();
+    if (!port) {
+      GTEST_SKIP() << "the template host of this build is not on 127.0.0.1";
+    }
+    server_ = std::make_unique<test::HttpTestServer>(*port);
+    // A folder with Chinese in its name: the program finds its own folder
+    // whatever its characters.
+    folder_ = std::filesystem::temp_directory_path() /
+              (L"zarvo750 e2e 预览 " + std::to_wstring(GetCurrentProcessId()));
+    std::filesystem::remove_all(folder_);
+    std::filesystem::create_directories(folder_);
+    std::filesystem::copy_file(ProgramBuilt(), folder_ / "zarvo750.exe");
+  }
+
+  void TearDown() override {
+    if (process_.hProcess != nullptr) {
+      if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+        PostMessageW(window_, WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(process_.hProcess, 5000) == WAIT_TIMEOUT) {
+          TerminateProcess(process_.hProcess, 99);
+          WaitForSingleObject(process_.hProcess, 5000);
+        }
+      }
+      CloseHandle(process_.hProcess);
+      CloseHandle(process_.hThread);
+    }
+    if (server_) {
+      server_->Stop();
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+
+  void ServeTemplates() {
+    server_->Script(std::string(kPreviewTemplatePath), {{.body = G(kPreviewTemplate)}});
+    server_->Script(std::string(kArea750TemplatePath), {{.body = G(kArea750Template)}});
+    server_->Script(std::string(kArea190TemplatePath), {{.body = G(kArea190Template)}});
+  }
+
+  // Starts the copy, from another working directory, and waits for its window.
+  void Start() {
+    std::wstring commandLine = L"\"" + (folder_ / "zarvo750.exe").wstring() + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    const std::wstring workingDirectory = std::filesystem::temp_directory_path().wstring();
+    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               workingDirectory.c_str(), &startup, &process_));
+    const std::wstring caption = W(kToolWindowSpec.caption);
+    ASSERT_TRUE(WaitFor(
+        [&] {
+          window_ = FindWindowW(kToolWindowClass, caption.c_str());
+          DWORD owner = 0;
+          GetWindowThreadProcessId(window_, &owner);
+          return window_ != nullptr && owner == process_.dwProcessId && IsWindowVisible(window_);
+        },
+        10s));
+    EnumChildWindows(
+        window_,
+        [](HWND child, LPARAM self) -> BOOL {
+          const int id = GetDlgCtrlID(child) - kControlIdBase;
+          if (id >= 0 && id < kControlCount) {
+            reinterpret_cast<Zarvo750Test*>(self)->controls_[static_cast<ControlId>(id)] = child;
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(this));
+  }
+
+  HWND Control(ControlId id) { return controls_.at(id); }
+  std::wstring Text(ControlId id) { return TextOf(Control(id)); }
+  void SetText(ControlId id, std::string_view utf8) {
+    const std::wstring text = W(utf8);
+    Send(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+  void Click(ControlId id) { Send(Control(id), BM_CLICK, 0, 0); }
+  // A pick confirmed in the selector's list. Its handler runs once the
+  // notification is through, so callers wait for its effect.
+  void Pick(ControlId id, int index) {
+    HWND selector = Control(id);
+    Send(selector, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    Send(GetParent(selector), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(selector), CBN_SELENDOK),
+         reinterpret_cast<LPARAM>(selector));
+  }
+  bool Shown(ControlId id) { return IsWindowVisible(Control(id)) != 0; }
+
+  DWORD WaitForExit(std::chrono::milliseconds timeOut) {
+    if (WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeOut.count())) != WAIT_OBJECT_0) {
+      return STILL_ACTIVE;
+    }
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+  }
+
+  std::unique_ptr<test::HttpTestServer> server_;
+  std::filesystem::path folder_;
+  PROCESS_INFORMATION process_{};
+  HWND window_ = nullptr;
+  std::map<ControlId, HWND> controls_;
+};
+
+TEST_F(Zarvo750Test, TemplateHoldersAreFilledFromTheServer) {
+  ServeTemplates();
+  Start();
+  EXPECT_TRUE(WaitFor([&] { return !Text(编辑框7).empty(); }, 10s));
+  EXPECT_EQ(Text(编辑框8), W(kPreviewTemplate));
+  EXPECT_EQ(Text(编辑框9), W(kArea750Template));
+  EXPECT_EQ(Text(编辑框7), W(kArea190Template));
+  EXPECT_EQ(server_->RequestedPaths(),
+            (std::vector<std::string>{std::string(kPreviewTemplatePath),
+                                      std::string(kArea750TemplatePath),
+                                      std::string(kArea190TemplatePath)}));
+  for (ControlId holder : {编辑框7, 编辑框8, 编辑框9}) {
+    EXPECT_FALSE(Shown(holder));
+  }
+}
+
+TEST_F(Zarvo750Test, GenerateShowsCopiesAndWritesThePreviewThenTheTickClearsTheStatus) {
+  ServeTemplates();
+  Start();
+  ASSERT_TRUE(WaitFor([&] { return !Text(编辑框7).empty(); }, 10s));
+
+  SetText(编辑框1, "<b>✓中</b>");  // ✓ is not in GBK
+  SetText(编辑框5, "600");
+  Pick(组合框2, 3);  // "自定义" shows the spacing box with its preset
+  EXPECT_TRUE(WaitFor([&] { return Shown(编辑框4); }, 2s));
+  EXPECT_EQ(Text(编辑框4), L"-40");
+  SetText(编辑框4, "-10");
+  Pick(组合框1, 1);  // "190区"
+  EXPECT_TRUE(WaitFor([&] { return Text(编辑框6) == L"-94"; }, 2s));
+  EXPECT_FALSE(IsWindowEnabled(Control(组合框3)));
+  EXPECT_EQ(Send(Control(组合框3), CB_GETCURSEL, 0, 0), 0);
+
+  Click(按钮1);
+  const std::string output =
+      "<p style=\"height:590px;margin-top:-10px;margin-left:-94px\"><b>&#10003;中</b></p>";
+  EXPECT_EQ(Text(编辑框3), W(output));
+  const test::ClipboardContents clipboard = test::ReadClipboard();
+  EXPECT_EQ(clipboard.ansi, G(output));
+  EXPECT_TRUE(clipboard.ansiTerminated);
+  EXPECT_EQ(clipboard.unicode, W(output));
+  std::ifstream preview(folder_ / "yl.htm", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(preview), {}),
+            G("<html><body><div id=\"module\">" + output + "</div></body></html>"));
+  EXPECT_TRUE(Shown(透明标签生成结果));
+  EXPECT_EQ(Text(透明标签生成结果), W("恭喜亲！代码制作成功并已完成复制，安装后即可大功告成！"));
+  EXPECT_EQ(Text(按钮1), W("生成并复制"));
+  EXPECT_TRUE(IsWindowEnabled(Control(按钮1)));
+
+  Click(按钮3);
+  EXPECT_EQ(test::ReadClipboard().unicode,
+            W("<table width=\"200\" border=\"0\">\r\n  <tr>\r\n    <td height=\"600\">&nbsp;</td>\r\n"
+              "  </tr>\r\n</table>"));
+  EXPECT_EQ(Text(按钮3), W("生成成功"));
+
+  // The status timer ticks every 6 seconds from the start.
+  EXPECT_TRUE(WaitFor([&] { return !Shown(透明标签生成结果); }, 7s));
+  EXPECT_EQ(Text(按钮3), W("生成占位码"));
+}
+
+TEST_F(Zarvo750Test, EscInTheCodeBoxClosesWithExitCodeZero) {
+  ServeTemplates();
+  Start();
+  SetText(编辑框1, "<div>代码</div>");
+  ASSERT_TRUE(SetForegroundWindow(window_));
+  GUITHREADINFO focus{};
+  focus.cbSize = sizeof focus;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        return GetGUIThreadInfo(process_.dwThreadId, &focus) && focus.hwndFocus == Control(编辑框1);
+      },
+      5s));
+  std::filesystem::create_directories(ZARVO_ARTIFACT_DIR);
+  Sleep(300);  // let the window finish drawing
+  EXPECT_TRUE(SaveScreenshot(window_, std::filesystem::path(ZARVO_ARTIFACT_DIR) / "zarvo750-window.bmp"));
+
+  INPUT keys[2] = {};
+  keys[0].type = keys[1].type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = keys[1].ki.wVk = VK_ESCAPE;
+  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  ASSERT_EQ(SendInput(2, keys, sizeof(INPUT)), 2u);
+  EXPECT_EQ(WaitForExit(5s), 0u);
+}
+
+TEST_F(Zarvo750Test, ClosingWhileTheFetchWaitsEndsAtOnceWithExitCodeZero) {
+  server_->Script(std::string(kPreviewTemplatePath), {{.hold = true}});
+  Start();
+  ASSERT_TRUE(server_->WaitForRequests(1, 5s));
+  PostMessageW(window_, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForExit(3s), 0u);
+}
+
+}  // namespace
+}  // namespace zarvo
