@@ -1,5 +1,7 @@
 #include "app/qt/qt_app.hpp"
 
+#include <vector>
+
 #include "platform/posix/http_curl.hpp"
 
 namespace zarvo {
@@ -9,12 +11,23 @@ HttpClient& ProcessHttpClient() {
   return *client;
 }
 
+namespace {
+
+// A window thread for each window of the run, kept until the process ends: a
+// worker may still hold one after its window is gone.
+QtWindowThread* NewWindowThread() {
+  static auto* all = new std::vector<std::unique_ptr<QtWindowThread>>;
+  return all->emplace_back(std::make_unique<QtWindowThread>()).get();
+}
+
+}  // namespace
+
 Threads& ProcessThreads() {
   static auto* threads = new DetachedThreads;
   return *threads;
 }
 
-QtApp::QtApp(QtAppOptions options) : windowThread_(new QtWindowThread) {
+QtApp::QtApp(QtAppOptions options) : windowThread_(NewWindowThread()) {
   services_ = std::make_unique<Services>(Services{
       .clipboard = options.clipboard ? *options.clipboard : clipboard_,
       .files = files_,
