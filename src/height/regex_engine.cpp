@@ -760,13 +760,30 @@ struct Entry {
 
 bool IsRestore(EntryKind k) { return k >= EntryKind::RestoreOpen; }
 
+// The matcher's working memory, kept per thread from one search to the next:
+// a run of many short searches then allocates nothing.
+struct Scratch {
+  std::vector<int> caps;
+  std::vector<int> open;
+  std::vector<int> counts;
+  std::vector<int> iters;
+  std::vector<Entry> stack;
+  std::vector<size_t> looks;
+};
+
 class Matcher {
  public:
-  Matcher(const Program& prog, std::u16string_view s)
+  Matcher(const Program& prog, std::u16string_view s, Scratch& scratch)
       : stepLimit_(kBaseSteps + kStepsPerUnit * static_cast<long long>(s.size())),
         prog_(prog),
         s_(s),
-        n_(static_cast<int>(s.size())) {
+        n_(static_cast<int>(s.size())),
+        caps_(scratch.caps),
+        open_(scratch.open),
+        counts_(scratch.counts),
+        iters_(scratch.iters),
+        stack_(scratch.stack),
+        looks_(scratch.looks) {
     const size_t groups = static_cast<size_t>(prog.groups) + 1;
     caps_.assign(groups * 2, -1);
     open_.assign(groups, -1);
@@ -1048,12 +1065,12 @@ class Matcher {
   const Program& prog_;
   std::u16string_view s_;
   int n_;
-  std::vector<int> caps_;
-  std::vector<int> open_;
-  std::vector<int> counts_;
-  std::vector<int> iters_;
-  std::vector<Entry> stack_;
-  std::vector<size_t> looks_;
+  std::vector<int>& caps_;
+  std::vector<int>& open_;
+  std::vector<int>& counts_;
+  std::vector<int>& iters_;
+  std::vector<Entry>& stack_;
+  std::vector<size_t>& looks_;
 };
 
 }  // namespace
@@ -1091,8 +1108,15 @@ SearchResult Regex::Search(std::u16string_view subject, size_t start, bool ancho
                            std::vector<int>& spans) const {
   if (start > subject.size()) return SearchResult::NotFound;
   if (subject.size() >= static_cast<size_t>(INT_MAX)) return SearchResult::Failed;
-  Matcher matcher(*program_, subject);
+  thread_local Scratch scratch;
+  if (scratch.stack.capacity() > (1u << 16)) scratch = Scratch{};  // give back a big stack
+  Matcher matcher(*program_, subject, scratch);
   const auto& first = program_->firstUnits;
+  // A pattern that begins with an unbounded repetition of one unit (.*x):
+  // when it fails at some place, it fails at every next place that the unit
+  // could have been repeated over, so those are not tried.
+  const Inst& lead = program_->code.front();
+  const bool leadingStar = lead.op == Op::Star && lead.c == kInfinite;
   for (size_t at = start; at <= subject.size(); ++at) {
     if (!first.empty()) {
       // Skip to the next place where the first unit can match.
@@ -1109,6 +1133,10 @@ SearchResult Regex::Search(std::u16string_view subject, size_t start, bool ancho
       return result;
     }
     if (result == SearchResult::Failed || anchored) return result;
+    if (leadingStar) {
+      const Inst& unit = program_->code[1];
+      while (at < subject.size() && program_->MatchesOne(unit, subject[at])) ++at;
+    }
   }
   return SearchResult::NotFound;
 }
