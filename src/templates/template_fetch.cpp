@@ -28,12 +28,15 @@ class Fetcher {
     Write(t.holder, body ? TemplateText(*body) : std::string());
   }
 
-  // A fetch of the second round replaces its holder only when it got an answer:
-  // a broken retry must not wipe out a template that the first round delivered.
+  // A fetch of the second round replaces its holder only when it brought a
+  // template: a broken or empty retry must not wipe out a template that the
+  // first round delivered (and an empty holder stays empty either way).
   void FetchAgainInto(const Template& t) {
     const std::optional<std::string> body = http_.FetchUrlBody(TemplateUrl(host_, t.path));
     if (body) {
-      Write(t.holder, TemplateText(*body));
+      if (std::string text = TemplateText(*body); !text.empty()) {
+        Write(t.holder, std::move(text));
+      }
     }
   }
 

@@ -122,16 +122,16 @@ INSTANTIATE_TEST_SUITE_P(
                   "page",
                   "t750",
                   "new190"},
-        // An empty body is an answer: it replaces, and for the 750 area it asks
-        // for the second round.
-        FetchCase{"EmptyBodiesReplace",
+        // An empty body replaces in the first round, and for the 750 area asks
+        // for the second; an empty retry keeps what the first round brought.
+        FetchCase{"EmptyBodies",
                   {""},
                   {"", "t750"},
                   {"t190", ""},
                   {P, A750, A190, A750, A190},
                   "",
                   "t750",
-                  ""},
+                  "t190"},
         FetchCase{"BothRoundsOf750Fail",
                   {"page"},
                   {kFailed, kFailed},
