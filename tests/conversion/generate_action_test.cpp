@@ -8,19 +8,14 @@
 #include "platform/platform.hpp"
 #include "support/fakes.hpp"
 #include "support/gbk_literals.hpp"
+#include "support/test_files.hpp"
 
 namespace zarvo {
 namespace {
 
 using enum ControlId;
 using test::G;
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+using test::ReadFile;
 
 class GenerateActionTest : public testing::Test {
  protected:

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "support/http_test_server.hpp"
+#include "support/test_files.hpp"
 #include "templates/template_fetch.hpp"
 #include "templates/template_host_port.hpp"
 
@@ -20,19 +21,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::HttpTestServer;
-
-std::string Output(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[256];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-      out.append(buffer, got);
-    }
-    pclose(pipe);
-  }
-  return out;
-}
 
 // Waits for the process to end; its wait status, or nothing on time-out.
 std::optional<int> WaitForExit(pid_t pid, std::chrono::milliseconds timeOut) {
@@ -65,11 +53,11 @@ TEST(FetchExitTest, ClosingWhileTheWorkerWaitsExitsAtOnceWithZero) {
 
   // Once the 750-area template is asked for, the worker waits on the server.
   const bool waiting = server.WaitForRequests(2, 20s);
-  const std::string window = Output(
+  const std::string window = test::CommandOutput(
       "xdotool search --sync --onlyvisible --name '^Zarvo750突破工具$' 2>/dev/null | head -n 1");
   if (waiting && !window.empty()) {
     const std::string id = window.substr(0, window.find('\n'));
-    Output("xdotool windowfocus --sync " + id + " 2>/dev/null; xdotool key Escape");
+    test::CommandOutput("xdotool windowfocus --sync " + id + " 2>/dev/null; xdotool key Escape");
   }
   // The server never answers; a program that waited for its worker would
   // still be running when this time is up.

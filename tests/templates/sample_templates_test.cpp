@@ -12,6 +12,7 @@
 
 #include "conversion/convert.hpp"
 #include "support/gbk_literals.hpp"
+#include "support/test_files.hpp"
 #include "templates/template_fetch.hpp"
 
 namespace zarvo {
@@ -19,13 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::G;
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+using test::ReadFile;
 
 std::string Sample(std::string_view path) {
   std::string text = ReadFile(fs::path(ZARVO_SAMPLES_DIR) / fs::path(path).relative_path());
@@ -121,16 +116,7 @@ std::string RenderedDom(const fs::path& page, const fs::path& profile) {
       "--user-data-dir='" +
       profile.string() + "' --window-size=1280,1000 --dump-dom 'file://" + page.string() +
       "' 2>/dev/null";
-  std::string dom;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[4096];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-      dom.append(buffer, got);
-    }
-    pclose(pipe);
-  }
-  return dom;
+  return test::CommandOutput(command);
 }
 
 struct BrowserCase {

@@ -18,12 +18,14 @@
 #include "app/qt/qt_text.hpp"
 #include "support/fakes.hpp"
 #include "support/gbk_literals.hpp"
+#include "support/test_files.hpp"
 
 namespace zarvo {
 namespace {
 
 using enum ControlId;
 using test::G;
+using test::ReadFile;
 
 QString ShownText(QWidget* widget) {
   if (auto* box = qobject_cast<QPlainTextEdit*>(widget)) {
@@ -42,13 +44,6 @@ QString ShownText(QWidget* widget) {
     return button->text();
   }
   return {};
-}
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
 }
 
 class QtWindowTest : public testing::Test {
