@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <new>
 #include <optional>
 #include <utility>
 
@@ -1079,6 +1080,14 @@ Regex::Regex(std::unique_ptr<Program> program) : program_(std::move(program)) {}
 Regex::~Regex() = default;
 
 std::unique_ptr<Regex> Regex::Compile(std::u16string_view pattern, Options options) {
+  try {
+    return CompileProgram(pattern, options);
+  } catch (const std::bad_alloc&) {
+    return nullptr;  // a pattern too large for memory is no valid pattern
+  }
+}
+
+std::unique_ptr<Regex> Regex::CompileProgram(std::u16string_view pattern, Options options) {
   std::vector<Node> nodes;
   auto program = std::make_unique<Program>();
   Parser parser(pattern, nodes, program->classes);
@@ -1106,6 +1115,15 @@ int Regex::GroupCount() const { return program_->groups; }
 
 SearchResult Regex::Search(std::u16string_view subject, size_t start, bool anchored,
                            std::vector<int>& spans) const {
+  try {
+    return SearchFrom(subject, start, anchored, spans);
+  } catch (const std::bad_alloc&) {
+    return SearchResult::Failed;  // out of memory for the backtracking state
+  }
+}
+
+SearchResult Regex::SearchFrom(std::u16string_view subject, size_t start, bool anchored,
+                               std::vector<int>& spans) const {
   if (start > subject.size()) return SearchResult::NotFound;
   if (subject.size() >= static_cast<size_t>(INT_MAX)) return SearchResult::Failed;
   thread_local Scratch scratch;

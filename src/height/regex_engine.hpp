@@ -50,6 +50,9 @@ class Regex {
 
  private:
   explicit Regex(std::unique_ptr<Program> program);
+  static std::unique_ptr<Regex> CompileProgram(std::u16string_view pattern, Options options);
+  SearchResult SearchFrom(std::u16string_view subject, size_t start, bool anchored,
+                          std::vector<int>& spans) const;
   std::unique_ptr<Program> program_;
 };
 

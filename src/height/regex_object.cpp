@@ -1,5 +1,7 @@
 #include "height/regex_object.hpp"
 
+#include <new>
+
 #include "height/regex_engine.hpp"
 #include "platform/gbk.hpp"
 
@@ -84,7 +86,14 @@ void RegexObject::FindMatches(size_t count) const {
       searchFailed_ = result == regex::SearchResult::Failed;
       break;
     }
-    spans_.insert(spans_.end(), spans.begin(), spans.end());
+    try {
+      spans_.insert(spans_.end(), spans.begin(), spans.end());
+    } catch (const std::bad_alloc&) {
+      // More matches than memory: the list ends, like a search that gave up.
+      exhausted_ = true;
+      searchFailed_ = true;
+      break;
+    }
     ++found_;
     // After an empty match the next search starts one unit further on, so
     // that the same empty match is not found again.
