@@ -185,6 +185,36 @@ std::string FoldFullWidth(std::string_view text) {
 constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 constexpr bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
+// The power of ten of the first significant digit of a number collected by
+// ReadNumber (digits with at most one point, then optionally "e", a sign and
+// digits), saturated far beyond the range of a double. A mantissa of zeros is
+// zero at any exponent: it counts as the lowest power.
+long long DecimalExponent(std::string_view number) {
+  constexpr long long kFar = 1'000'000'000'000'000;
+  const size_t e = number.find('e');
+  const std::string_view mantissa = number.substr(0, e);
+  const size_t first = mantissa.find_first_of("123456789");
+  if (first == std::string_view::npos) {
+    return -kFar;
+  }
+  const size_t point = std::min(mantissa.find('.'), mantissa.size());
+  const long long magnitude = first < point ? static_cast<long long>(point - first) - 1
+                                            : -static_cast<long long>(first - point);
+  long long exponent = 0;
+  if (e != std::string_view::npos) {
+    size_t i = e + 1;
+    const bool negative = i < number.size() && number[i] == '-';
+    if (i < number.size() && (number[i] == '-' || number[i] == '+')) {
+      ++i;
+    }
+    for (; i < number.size(); ++i) {
+      exponent = std::min(exponent * 10 + (number[i] - '0'), kFar);
+    }
+    exponent = negative ? -exponent : exponent;
+  }
+  return magnitude + exponent;
+}
+
 }  // namespace
 
 double ReadNumber(std::string_view text) {
@@ -239,11 +269,10 @@ double ReadNumber(std::string_view text) {
   const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
   if (error == std::errc::result_out_of_range) {
     // Too large or too small for a double: like strtod, give the infinity or
-    // zero that the value tends to. A mantissa of zeros is zero at any
-    // exponent.
-    const bool zeroMantissa = number.find_first_of("123456789") >= number.find('e');
-    const bool negativeExponent = number.find("e-") != std::string::npos;
-    value = zeroMantissa || negativeExponent ? 0.0 : std::numeric_limits<double>::infinity();
+    // zero that the value tends to, by where its first significant digit
+    // stands. The exponent alone does not tell: 1000...0e-5 can be too large
+    // and 0.000...1e+5 too small.
+    value = DecimalExponent(number) > 0 ? std::numeric_limits<double>::infinity() : 0.0;
   }
   (void)end;
   return negative ? -value : value;

@@ -120,7 +120,12 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{"PointAlone", ".", 0}, NumberCase{"LoneLeadByteAtEnd", "7\xA3", 7},
         NumberCase{"OtherChineseEnds", G("5中"), 5},
         NumberCase{"Overflow", "1e400", std::numeric_limits<double>::infinity()},
-        NumberCase{"Underflow", "1e-400", 0}, NumberCase{"ZeroWithHugeExponent", "0e999999", 0}),
+        NumberCase{"Underflow", "1e-400", 0}, NumberCase{"ZeroWithHugeExponent", "0e999999", 0},
+        // Out of range by the digits, whatever the exponent's sign.
+        NumberCase{"LongIntegerWithNegativeExponentOverflows", "1" + std::string(400, '0') + "e-50",
+                   std::numeric_limits<double>::infinity()},
+        NumberCase{"LongFractionWithPositiveExponentUnderflows",
+                   "0." + std::string(400, '0') + "1e+50", 0}),
     [](const auto& info) { return info.param.name; });
 
 TEST(ReadNumberTest, NegativeZeroKeepsItsSign) { EXPECT_TRUE(std::signbit(ReadNumber("-0"))); }
