@@ -1,8 +1,11 @@
-// ReadNumber over any bytes, and FormatNumber of any double: the text is what
+// ReadNumber over any bytes (where the C library reads the same text, the
+// same value), and FormatNumber of any double: the text is what
 // printf's "%.13g" gives (with three exponent digits), and reading it back
 // gives the same value to 13 significant digits.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -30,6 +33,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   const double read = zarvo::ReadNumber(text);
   ZARVO_FUZZ_CHECK(!std::isnan(read));
+  // Plain ASCII without the letters that strtod reads further (hex, inf, nan)
+  // or less far (the exponent letter d): the C library's reading in the C
+  // locale is the same.
+  if (text.find_first_of("xXiInNdD") == std::string_view::npos &&
+      std::all_of(text.begin(), text.end(), [](char c) { return c > 0; })) {
+    const std::string copy(text);
+    ZARVO_FUZZ_CHECK(read == std::strtod(copy.c_str(), nullptr));
+  }
 
   if (size >= sizeof(double)) {
     double number;
