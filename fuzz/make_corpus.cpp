@@ -74,24 +74,28 @@ void NumberSeeds() {
     const char* name;
     std::string text;
   };
-  for (const Case& c : std::initializer_list<Case>{{"Plain", "580"},
-                                                   {"LeadingWhiteSpace", "\t\r\n\v\f 7"},
-                                                   {"Negative", "-10"},
-                                                   {"Fraction", "12.5"},
-                                                   {"Unit", "580px"},
-                                                   {"FullWidthDigits", Utf8ToGbk("５８０")},
-                                                   {"FullWidthMinus", Utf8ToGbk("－１０")},
-                                                   {"IdeographicSpace", Utf8ToGbk("　５")},
-                                                   {"PointFirst", ".5"},
-                                                   {"SecondPointEnds", "1.2.3"},
-                                                   {"DExponent", "1d2"},
-                                                   {"SignedExponent", "25e-1"},
-                                                   {"ExponentSignWithoutDigits", "3e+"},
-                                                   {"Hex", "0x10"},
-                                                   {"LoneLeadByteAtEnd", "7\xA3"},
-                                                   {"Overflow", "1e400"},
-                                                   {"Underflow", "1e-400"},
-                                                   {"ZeroWithHugeExponent", "0e999999"}}) {
+  for (const Case& c : std::initializer_list<Case>{
+           {"Plain", "580"},
+           {"LeadingWhiteSpace", "\t\r\n\v\f 7"},
+           {"Negative", "-10"},
+           {"Fraction", "12.5"},
+           {"Unit", "580px"},
+           {"FullWidthDigits", Utf8ToGbk("５８０")},
+           {"FullWidthMinus", Utf8ToGbk("－１０")},
+           {"IdeographicSpace", Utf8ToGbk("　５")},
+           {"PointFirst", ".5"},
+           {"SecondPointEnds", "1.2.3"},
+           {"DExponent", "1d2"},
+           {"SignedExponent", "25e-1"},
+           {"ExponentSignWithoutDigits", "3e+"},
+           {"Hex", "0x10"},
+           {"LoneLeadByteAtEnd", "7\xA3"},
+           {"Overflow", "1e400"},
+           {"Underflow", "1e-400"},
+           {"ZeroWithHugeExponent", "0e999999"},
+           {"LongIntegerWithNegativeExponentOverflows", "1" + std::string(400, '0') + "e-50"},
+           {"LongFractionWithPositiveExponentUnderflows",
+            "0." + std::string(400, '0') + "1e+50"}}) {
     Write("number_fuzzer", c.name, c.text);
   }
   // FormatNumber reads the first eight bytes as a double.
