@@ -20,7 +20,7 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 # -O2 as in the Linux build: at -O3 GCC 12 reports false -Wrestrict and
 # -Wstringop-overflow warnings inside std::string, which -Werror turns into
 # failed builds.
-set(CMAKE_CXX_FLAGS_RELEASE_INIT "-O2 -DNDEBUG")
-set(CMAKE_C_FLAGS_RELEASE_INIT "-O2 -DNDEBUG")
+set(CMAKE_CXX_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "Flags of release builds")
+set(CMAKE_C_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "Flags of release builds")
 
 set(CMAKE_CROSSCOMPILING_EMULATOR "env;WINEDEBUG=-all;wine")
