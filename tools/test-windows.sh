@@ -40,7 +40,9 @@ REGEDIT4
 REG
 
 # Wine's services start before CTest, so that no test inherits their output
-# pipe and CTest does not wait on them.
+# pipe and CTest does not wait on them. The desktop keeper holds Wine's desktop
+# open: without it Wine shuts the desktop down after each test program, and
+# every later program that opens a window waits 14 s and more for it.
 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash -c '
   set -u
   wine wineboot -i >/dev/null 2>&1
@@ -49,6 +51,8 @@ xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash -c '
   cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
   wineserver -p
   wine cmd /c exit >/dev/null 2>&1
+  wine build/windows/tests/app/win32/desktop_keeper.exe >/dev/null 2>&1 &
+  sleep 1
   ctest --preset windows -j 2 --timeout 120
   result=$?
   wineserver -k

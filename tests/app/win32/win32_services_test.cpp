@@ -148,6 +148,19 @@ TEST_F(FilesTest, FileOpenWithoutSharingIsNotWritten) {
   EXPECT_EQ(Read(path), "kept");
 }
 
+TEST_F(FilesTest, ShellOpensTheFileWithTheProgramOfItsType) {
+  const std::filesystem::path page = folder_ / L"预览 页.zarvotest";
+  const std::filesystem::path opened = folder_ / "opened.txt";
+  Write(page, G("<p>页</p>"));
+  test::OpenByCopying association(L".zarvotest", opened);
+  Win32Shell shell;
+  shell.OpenWithDefaultProgram(page);
+  for (int i = 0; i < 100 && Read(opened).empty(); ++i) {
+    Sleep(50);
+  }
+  EXPECT_EQ(Read(opened), G("<p>页</p>"));
+}
+
 // Pumps the thread's messages until the event is set.
 bool PumpUntil(HANDLE event, DWORD timeoutMs) {
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -43,5 +44,43 @@ inline ClipboardContents ReadClipboard() {
   CloseClipboard();
   return contents;
 }
+
+// While it lives, the shell opens files of one type by copying them to a
+// file of the test's choosing: what the "browser" was given shows there, and
+// no real program starts.
+class OpenByCopying {
+ public:
+  OpenByCopying(const std::wstring& extension, const std::filesystem::path& copyTo)
+      : extension_(extension) {
+    wchar_t previous[256] = {};
+    LONG size = sizeof previous;
+    if (RegQueryValueW(HKEY_CLASSES_ROOT, extension_.c_str(), previous, &size) == ERROR_SUCCESS) {
+      previous_ = previous;
+    }
+    const std::wstring command =
+        L"cmd.exe /c copy /y \"%1\" \"" + copyTo.wstring() + L"\"";
+    SetValue(extension_, kProgId);
+    SetValue(std::wstring(kProgId) + L"\\shell\\open\\command", command);
+  }
+  ~OpenByCopying() {
+    if (previous_.empty()) {
+      RegDeleteKeyW(HKEY_CLASSES_ROOT, extension_.c_str());
+    } else {
+      SetValue(extension_, previous_);
+    }
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
+  }
+  OpenByCopying(const OpenByCopying&) = delete;
+  OpenByCopying& operator=(const OpenByCopying&) = delete;
+
+ private:
+  static constexpr wchar_t kProgId[] = L"Zarvo750.TestOpenByCopying";
+  static void SetValue(const std::wstring& key, const std::wstring& value) {
+    RegSetValueW(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, value.c_str(),
+                 static_cast<DWORD>(value.size() * sizeof(wchar_t)));
+  }
+  std::wstring extension_;
+  std::wstring previous_;
+};
 
 }  // namespace zarvo::test

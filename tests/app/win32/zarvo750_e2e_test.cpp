@@ -34,6 +34,11 @@ const std::string kArea750Template =
 const std::string kArea190Template =
     "<p style=\"height:高度px;margin-top:间距px;margin-left:偏移量px\">582064937</p>";
 
+const std::string_view kCode =
+    "<i style=\"height:300px\"></i><b style=\"height:600px\">✓</b><i style=\"height:450px\">中</i>";
+const std::string_view kCodeAsGbkHolds =
+    "<i style=\"height:300px\"></i><b style=\"height:600px\">&#10003;</b><i style=\"height:450px\">中</i>";
+
 // The build gives the program's path as the build machine sees it; under Wine
 // the Unix root is drive Z:.
 std::filesystem::path ProgramBuilt() {
@@ -56,6 +61,11 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds t
     Sleep(30);
   }
   return true;
+}
+
+std::string Read(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -225,8 +235,11 @@ TEST_F(Zarvo750Test, GenerateShowsCopiesAndWritesThePreviewThenTheTickClearsTheS
   Start();
   ASSERT_TRUE(WaitFor([&] { return !Text(编辑框7).empty(); }, 10s));
 
-  SetText(编辑框1, "<b>✓中</b>");  // ✓ is not in GBK
-  SetText(编辑框5, "600");
+  // Pasted code with three heights; ✓ is not in GBK. The read button takes
+  // the largest height.
+  SetText(编辑框1, kCode);
+  Click(超级按钮1);
+  EXPECT_EQ(Text(编辑框5), L"600");
   Pick(组合框2, 3);  // "自定义" shows the spacing box with its preset
   EXPECT_TRUE(WaitFor([&] { return Shown(编辑框4); }, 2s));
   EXPECT_EQ(Text(编辑框4), L"-40");
@@ -237,20 +250,26 @@ TEST_F(Zarvo750Test, GenerateShowsCopiesAndWritesThePreviewThenTheTickClearsTheS
   EXPECT_EQ(Send(Control(组合框3), CB_GETCURSEL, 0, 0), 0);
 
   Click(按钮1);
-  const std::string output =
-      "<p style=\"height:590px;margin-top:-10px;margin-left:-94px\"><b>&#10003;中</b></p>";
+  const std::string output = "<p style=\"height:590px;margin-top:-10px;margin-left:-94px\">" +
+                             std::string(kCodeAsGbkHolds) + "</p>";
   EXPECT_EQ(Text(编辑框3), W(output));
   const test::ClipboardContents clipboard = test::ReadClipboard();
   EXPECT_EQ(clipboard.ansi, G(output));
   EXPECT_TRUE(clipboard.ansiTerminated);
   EXPECT_EQ(clipboard.unicode, W(output));
-  std::ifstream preview(folder_ / "yl.htm", std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(preview), {}),
-            G("<html><body><div id=\"module\">" + output + "</div></body></html>"));
+  const std::string page = G("<html><body><div id=\"module\">" + output + "</div></body></html>");
+  EXPECT_EQ(Read(folder_ / "yl.htm"), page);
   EXPECT_TRUE(Shown(透明标签生成结果));
   EXPECT_EQ(Text(透明标签生成结果), W("恭喜亲！代码制作成功并已完成复制，安装后即可大功告成！"));
   EXPECT_EQ(Text(按钮1), W("生成并复制"));
   EXPECT_TRUE(IsWindowEnabled(Control(按钮1)));
+
+  {
+    // The preview button hands "yl.htm" to the program of its type.
+    test::OpenByCopying browser(L".htm", folder_ / "opened.htm");
+    Click(按钮2);
+    EXPECT_TRUE(WaitFor([&] { return Read(folder_ / "opened.htm") == page; }, 5s));
+  }
 
   Click(按钮3);
   EXPECT_EQ(test::ReadClipboard().unicode,
