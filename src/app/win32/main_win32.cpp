@@ -3,4 +3,6 @@
 
 #include "app/win32/win32_tool_window.hpp"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) { return zarvo::RunZarvo750(instance); }
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  return zarvo::RunZarvo750(instance);
+}

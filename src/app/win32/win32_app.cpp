@@ -1,6 +1,5 @@
-// windows.h first: the other Windows headers build on it.
 #include <windows.h>
-
+// These build on windows.h.
 #include <commctrl.h>
 #include <objbase.h>
 

@@ -1,8 +1,7 @@
 #include "app/win32/win32_tool_window.hpp"
 
-// windows.h first: the other Windows headers build on it.
 #include <windows.h>
-
+// These build on windows.h.
 #include <commctrl.h>
 #include <windowsx.h>
 
@@ -70,24 +69,22 @@ Win32ToolWindow::Win32ToolWindow(HINSTANCE instance, ToolWindow& model) : model_
   windowClass.lpfnWndProc = WindowProc;
   windowClass.hInstance = instance;
   windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-  windowClass.hIconSm = static_cast<HICON>(LoadImageW(
-      instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-      GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+  windowClass.hIconSm = static_cast<HICON>(
+      LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                 GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = background_;
   windowClass.lpszClassName = kToolWindowClass;
   RegisterClassExW(&windowClass);  // fails harmlessly when already registered
 
-  const Place start =
-      CentredOnScreen(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  const Place start = CentredOnScreen(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   // Fixed single border, caption bar with window menu, close and minimise
   // buttons, no maximise button; a task bar entry of its own.
-  window_ = CreateWindowExW(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kToolWindowClass,
-                            Wide(Utf8ToUtf16(kToolWindowSpec.caption)).c_str(),
-                            WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
-                                WS_CLIPCHILDREN,
-                            start.left, start.top, start.width, start.height, nullptr, nullptr,
-                            instance, this);
+  window_ = CreateWindowExW(
+      WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kToolWindowClass,
+      Wide(Utf8ToUtf16(kToolWindowSpec.caption)).c_str(),
+      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, start.left,
+      start.top, start.width, start.height, nullptr, nullptr, instance, this);
   if (window_ == nullptr) {
     return;
   }
@@ -161,7 +158,8 @@ void Win32ToolWindow::CreateControls(HINSTANCE instance) {
     } else if (spec.border == EditBorder::ClientEdge) {
       exStyle |= WS_EX_CLIENTEDGE;
     }
-    const std::wstring caption = IsEditKind(spec.kind) ? std::wstring() : WideFromGbk(model_.Text(id));
+    const std::wstring caption =
+        IsEditKind(spec.kind) ? std::wstring() : WideFromGbk(model_.Text(id));
     HWND control = CreateWindowExW(
         exStyle, className, caption.c_str(), style, spec.place.left, spec.place.top,
         spec.place.width, height, parent,
@@ -179,7 +177,8 @@ void Win32ToolWindow::CreateControls(HINSTANCE instance) {
         break;
       case ControlKind::Selector: {
         for (const std::string& item : model_.Items(id)) {
-          SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromGbk(item).c_str()));
+          SendMessageW(control, CB_ADDSTRING, 0,
+                       reinterpret_cast<LPARAM>(WideFromGbk(item).c_str()));
         }
         SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(model_.Selection(id)), 0);
         break;
@@ -306,8 +305,8 @@ std::string Win32ToolWindow::EditedText(ControlId id) {
     return {};
   }
   std::u16string text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, u'\0');
-  const int length =
-      GetWindowTextW(control, reinterpret_cast<wchar_t*>(text.data()), static_cast<int>(text.size()));
+  const int length = GetWindowTextW(control, reinterpret_cast<wchar_t*>(text.data()),
+                                    static_cast<int>(text.size()));
   text.resize(length > 0 ? static_cast<size_t>(length) : 0);
   return Utf16ToGbk(text);
 }
@@ -474,8 +473,8 @@ LRESULT CALLBACK Win32ToolWindow::ContainerProc(HWND window, UINT message, WPARA
 // Every edit box: a text that another program sets directly counts as the
 // user's (a multi-line box sends no EN_CHANGE for it); a double-click empties
 // the code input box.
-LRESULT CALLBACK Win32ToolWindow::EditProc(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+LRESULT CALLBACK Win32ToolWindow::EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                           UINT_PTR, DWORD_PTR self) {
   auto& owner = *reinterpret_cast<Win32ToolWindow*>(self);
   switch (message) {
     case WM_SETTEXT: {

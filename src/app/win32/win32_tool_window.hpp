@@ -67,9 +67,9 @@ class Win32ToolWindow final : public WindowView {
   HFONT boldCaptionFont_ = nullptr;
   HFONT plainCaptionFont_ = nullptr;
   HBRUSH background_ = nullptr;
-  bool settingText_ = false;   // our own SetWindowText: no user edit
+  bool settingText_ = false;    // our own SetWindowText: no user edit
   bool flatButtonHot_ = false;  // pointer over the flat button
-  unsigned pendingPicks_ = 0;  // selectors whose pick is yet to be raised
+  unsigned pendingPicks_ = 0;   // selectors whose pick is yet to be raised
 };
 
 // Takes and dispatches the thread's messages until the quit message, applying

@@ -55,8 +55,7 @@ bool Win32Clipboard::SetText(std::string_view gbk) {
       }
     }
   };
-  if (ansi == nullptr || unicode == nullptr || locale == nullptr ||
-      !OpenClipboardBriefly(owner_)) {
+  if (ansi == nullptr || unicode == nullptr || locale == nullptr || !OpenClipboardBriefly(owner_)) {
     release();
     return false;
   }

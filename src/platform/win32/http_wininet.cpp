@@ -125,10 +125,10 @@ std::optional<std::string> WinInetHttpClient::FetchUrlBody(std::string_view url)
   }
   const ULONGLONG started = GetTickCount64();
 
-  Handle connection(InternetConnectW(
-      session_, target->host.c_str(), target->port,
-      target->user.empty() ? nullptr : target->user.c_str(),
-      target->password.empty() ? nullptr : target->password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
+  Handle connection(InternetConnectW(session_, target->host.c_str(), target->port,
+                                     target->user.empty() ? nullptr : target->user.c_str(),
+                                     target->password.empty() ? nullptr : target->password.c_str(),
+                                     INTERNET_SERVICE_HTTP, 0, 0));
   if (!connection) {
     return std::nullopt;
   }
@@ -150,11 +150,9 @@ std::optional<std::string> WinInetHttpClient::FetchUrlBody(std::string_view url)
                      sizeof receiveTimeout);
 
   // Every run asks the server again and leaves nothing in the cache.
-  Handle request(HttpOpenRequestW(connection.get(), L"GET", target->path.c_str(), L"HTTP/1.0",
-                                  nullptr, nullptr,
-                                  INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
-                                      INTERNET_FLAG_PRAGMA_NOCACHE,
-                                  0));
+  Handle request(HttpOpenRequestW(
+      connection.get(), L"GET", target->path.c_str(), L"HTTP/1.0", nullptr, nullptr,
+      INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE, 0));
   if (!request) {
     return std::nullopt;
   }

@@ -1,6 +1,5 @@
-// windows.h first: the other Windows headers build on it.
 #include <windows.h>
-
+// This builds on windows.h.
 #include <commctrl.h>
 
 #include "platform/win32/win32_services.hpp"

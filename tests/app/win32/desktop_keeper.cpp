@@ -5,8 +5,8 @@
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  CreateWindowExW(0, L"STATIC", L"desktop keeper", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                  nullptr, nullptr);
+  CreateWindowExW(0, L"STATIC", L"desktop keeper", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                  nullptr);
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     DispatchMessageW(&message);

@@ -1,5 +1,7 @@
 // The Windows services against the real system: clipboard, files, the window
 // thread hand-over and detached threads.
+#include "platform/win32/win32_services.hpp"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -10,7 +12,6 @@
 
 #include "app/win32/win32_test_support.hpp"
 #include "platform/platform.hpp"
-#include "platform/win32/win32_services.hpp"
 #include "support/gbk_literals.hpp"
 
 namespace zarvo {
@@ -35,12 +36,12 @@ TEST_P(ClipboardTest, OffersTheGbkBytesAndTheSameTextAsUnicode) {
   EXPECT_EQ(contents.unicode, test::W(GetParam().utf8));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, ClipboardTest,
-    testing::Values(ClipboardCase{"Chinese", "恭喜亲！代码制作成功"},
-                    ClipboardCase{"LinesAndReference", "<td height=\"580\">\r\n&#10003;</td>\r\n"},
-                    ClipboardCase{"Empty", ""}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Texts, ClipboardTest,
+                         testing::Values(ClipboardCase{"Chinese", "恭喜亲！代码制作成功"},
+                                         ClipboardCase{"LinesAndReference",
+                                                       "<td height=\"580\">\r\n&#10003;</td>\r\n"},
+                                         ClipboardCase{"Empty", ""}),
+                         [](const auto& info) { return info.param.name; });
 
 // Holds the clipboard open from another thread, as another program would.
 class ClipboardHolder {
@@ -180,8 +181,8 @@ bool PumpUntil(HANDLE event, DWORD timeoutMs) {
 class WindowThreadTest : public testing::Test {
  protected:
   void SetUp() override {
-    window_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                              nullptr);
+    window_ =
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     windowThread_.Attach(window_);
   }
   void TearDown() override {

@@ -57,8 +57,7 @@ class OpenByCopying {
     if (RegQueryValueW(HKEY_CLASSES_ROOT, extension_.c_str(), previous, &size) == ERROR_SUCCESS) {
       previous_ = previous;
     }
-    const std::wstring command =
-        L"cmd.exe /c copy /y \"%1\" \"" + copyTo.wstring() + L"\"";
+    const std::wstring command = L"cmd.exe /c copy /y \"%1\" \"" + copyTo.wstring() + L"\"";
     SetValue(extension_, kProgId);
     SetValue(std::wstring(kProgId) + L"\\shell\\open\\command", command);
   }

@@ -1,10 +1,8 @@
 // The Win32 window in process: real controls built from the control table,
 // real messages, the model behind them.
 #include <gtest/gtest.h>
-
-// windows.h first: the other Windows headers build on it.
 #include <windows.h>
-
+// This builds on windows.h.
 #include <commctrl.h>
 
 #include <map>
@@ -24,7 +22,8 @@ using test::W;
 
 std::wstring WindowText(HWND window) {
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  text.resize(
+      static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
   return text;
 }
 
@@ -119,8 +118,7 @@ TEST_F(Win32WindowTest, WindowHasItsCaptionSizePlaceAndBorder) {
   EXPECT_EQ(WindowText(window), W("Zarvo750突破工具"));
   RECT outer{};
   GetWindowRect(window, &outer);
-  const Place start =
-      CentredOnScreen(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  const Place start = CentredOnScreen(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   EXPECT_EQ((Place{outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top}),
             start);
   const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
@@ -135,10 +133,10 @@ TEST_F(Win32WindowTest, WindowHasItsCaptionSizePlaceAndBorder) {
 
 TEST_F(Win32WindowTest, EveryControlSitsInItsContainerAtItsPlace) {
   const std::map<ControlKind, std::wstring> classes = {
-      {ControlKind::GroupBox, L"Button"},  {ControlKind::Label, L"Static"},
-      {ControlKind::Selector, L"ComboBox"}, {ControlKind::EditBox, L"Edit"},
+      {ControlKind::GroupBox, L"Button"},       {ControlKind::Label, L"Static"},
+      {ControlKind::Selector, L"ComboBox"},     {ControlKind::EditBox, L"Edit"},
       {ControlKind::MultiLineEditBox, L"Edit"}, {ControlKind::Button, L"Button"},
-      {ControlKind::FlatButton, L"Button"}, {ControlKind::List, L"SysListView32"}};
+      {ControlKind::FlatButton, L"Button"},     {ControlKind::List, L"SysListView32"}};
   for (const ControlSpec& spec : ControlTable()) {
     SCOPED_TRACE(std::string(spec.name));
     HWND control = Control(spec.id);
@@ -178,7 +176,8 @@ TEST_F(Win32WindowTest, GenerateButtonCaptionIsBold12PixelsAndTheRestUseTheGuiFo
   GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof gui, &gui);
   const auto fontOf = [](HWND control) {
     LOGFONTW font{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font,
+               &font);
     return font;
   };
   LOGFONTW bold = fontOf(Control(按钮1));
@@ -274,14 +273,15 @@ TEST_P(Win32TypingTest, TypedTextReachesTheModelAsGbk) {
   EXPECT_EQ(model_.Text(GetParam().box), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, Win32TypingTest,
-    testing::Values(
-        TypingCase{"EnterInMultiLineBoxIsCrLf", 编辑框1, u"a\rb", "a\r\nb"},
-        TypingCase{"CharacterOutsideGbkBecomesReference", 编辑框1, u"✓中", "&#10003;" + G("中")},
-        TypingCase{"SingleLineBoxReplacedBySelection", 编辑框5, u"６00", G("６") + "00"},
-        TypingCase{"OutputBoxToo", 编辑框3, u"x", "x"}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Cases, Win32TypingTest,
+                         testing::Values(TypingCase{"EnterInMultiLineBoxIsCrLf", 编辑框1, u"a\rb",
+                                                    "a\r\nb"},
+                                         TypingCase{"CharacterOutsideGbkBecomesReference", 编辑框1,
+                                                    u"✓中", "&#10003;" + G("中")},
+                                         TypingCase{"SingleLineBoxReplacedBySelection", 编辑框5,
+                                                    u"６00", G("６") + "00"},
+                                         TypingCase{"OutputBoxToo", 编辑框3, u"x", "x"}),
+                         [](const auto& info) { return info.param.name; });
 
 TEST_F(Win32WindowTest, TextSetAfterAnEditIsWhatReadsBack) {
   Type(编辑框5, u"1");
@@ -392,9 +392,10 @@ TEST_P(Win32EscTest, EscClosesTheWindowAndQuitsWithZero) {
 
 INSTANTIATE_TEST_SUITE_P(FromControls, Win32EscTest, testing::Values(编辑框1, 组合框1, 按钮1),
                          [](const auto& info) {
-                           return std::string(Spec(info.param).name) == "编辑框1"  ? "CodeBox"
-                                  : std::string(Spec(info.param).name) == "组合框1" ? "OpenedSelector"
-                                                                                   : "Button";
+                           return std::string(Spec(info.param).name) == "编辑框1" ? "CodeBox"
+                                  : std::string(Spec(info.param).name) == "组合框1"
+                                      ? "OpenedSelector"
+                                      : "Button";
                          });
 
 // Counts the pixels of one colour in a control as it is drawn.

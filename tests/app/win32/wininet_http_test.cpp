@@ -78,17 +78,16 @@ const std::string kTemplateBytes = "<div style=\"height:\xB8\xDF\xB6\xC8px\">\r\
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, WinInetFetchTest,
-    testing::Values(FetchCase{"BytesUnchanged", Reply(200, kTemplateBytes), kTemplateBytes},
-                    FetchCase{"ZeroByteKept", Reply(200, std::string("0123456789\0tail", 15)),
-                              std::string("0123456789\0tail", 15)},
-                    FetchCase{"EmptyBodyIsEmptyNotFailed", Reply(200, ""), std::string()},
-                    FetchCase{"Announced200000ArrivesWhole", Reply(200, Pattern(200000)),
-                              Pattern(200000)},
-                    Unannounced("UnannouncedArrivesWhole", 30000),
-                    FetchCase{"NotFoundPageIsNoTemplate", Reply(404, "<html>not found</html>"),
-                              std::nullopt},
-                    FetchCase{"ServerErrorIsNoTemplate", Reply(500, "oops"), std::nullopt},
-                    ShortBody(), BrokenOff(), HungUp()),
+    testing::Values(
+        FetchCase{"BytesUnchanged", Reply(200, kTemplateBytes), kTemplateBytes},
+        FetchCase{"ZeroByteKept", Reply(200, std::string("0123456789\0tail", 15)),
+                  std::string("0123456789\0tail", 15)},
+        FetchCase{"EmptyBodyIsEmptyNotFailed", Reply(200, ""), std::string()},
+        FetchCase{"Announced200000ArrivesWhole", Reply(200, Pattern(200000)), Pattern(200000)},
+        Unannounced("UnannouncedArrivesWhole", 30000),
+        FetchCase{"NotFoundPageIsNoTemplate", Reply(404, "<html>not found</html>"), std::nullopt},
+        FetchCase{"ServerErrorIsNoTemplate", Reply(500, "oops"), std::nullopt}, ShortBody(),
+        BrokenOff(), HungUp()),
     [](const auto& info) { return info.param.name; });
 
 TEST(WinInetRequestTest, RequestAsSent) {
@@ -101,9 +100,8 @@ TEST(WinInetRequestTest, RequestAsSent) {
   EXPECT_EQ(requests[0].requestLine, std::string("GET ") + kPath + " HTTP/1.0");
   const auto& headers = requests[0].headers;
   const auto count = [&](std::string_view line) {
-    return std::count_if(headers.begin(), headers.end(), [&](const std::string& header) {
-      return header == line;
-    });
+    return std::count_if(headers.begin(), headers.end(),
+                         [&](const std::string& header) { return header == line; });
   };
   EXPECT_EQ(count("User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)"), 1);
   EXPECT_EQ(count("Accept: */*"), 1);
@@ -116,8 +114,8 @@ TEST(WinInetRequestTest, RequestAsSent) {
 
 TEST(WinInetRequestTest, FailedFetchLeavesTheClientUsable) {
   WinInetHttpClient http;
-  EXPECT_FALSE(http.FetchUrlBody("http://127.0.0.1:" + std::to_string(HttpTestServer::ClosedPort()) +
-                                 kPath));
+  EXPECT_FALSE(http.FetchUrlBody(
+      "http://127.0.0.1:" + std::to_string(HttpTestServer::ClosedPort()) + kPath));
   EXPECT_FALSE(http.FetchUrlBody("not a url"));
   HttpTestServer server;
   server.Script(kPath, {Reply(200, "after")});

@@ -37,7 +37,8 @@ const std::string kArea190Template =
 const std::string_view kCode =
     "<i style=\"height:300px\"></i><b style=\"height:600px\">✓</b><i style=\"height:450px\">中</i>";
 const std::string_view kCodeAsGbkHolds =
-    "<i style=\"height:300px\"></i><b style=\"height:600px\">&#10003;</b><i style=\"height:450px\">中</i>";
+    "<i style=\"height:300px\"></i><b style=\"height:600px\">&#10003;</b><i "
+    "style=\"height:450px\">中</i>";
 
 // The build gives the program's path as the build machine sees it; under Wine
 // the Unix root is drive Z:.
@@ -97,9 +98,9 @@ bool SaveScreenshot(HWND window, const std::filesystem::path& file) {
   SelectObject(memory, old);
   const DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) / 4) * 4;
   const DWORD imageSize = stride * static_cast<DWORD>(height);
-  BITMAPFILEHEADER header{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) +
-                                                     sizeof(BITMAPINFOHEADER) + imageSize),
-                          0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+  BITMAPFILEHEADER header{
+      0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + imageSize),
+      0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
   std::ofstream out(file, std::ios::binary);
   out.write(reinterpret_cast<const char*>(&header), sizeof header);
   out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
@@ -199,7 +200,8 @@ class Zarvo750Test : public testing::Test {
   bool Shown(ControlId id) { return IsWindowVisible(Control(id)) != 0; }
 
   DWORD WaitForExit(std::chrono::milliseconds timeOut) {
-    if (WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeOut.count())) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeOut.count())) !=
+        WAIT_OBJECT_0) {
       return STILL_ACTIVE;
     }
     DWORD code = STILL_ACTIVE;
@@ -272,9 +274,10 @@ TEST_F(Zarvo750Test, GenerateShowsCopiesAndWritesThePreviewThenTheTickClearsTheS
   }
 
   Click(按钮3);
-  EXPECT_EQ(test::ReadClipboard().unicode,
-            W("<table width=\"200\" border=\"0\">\r\n  <tr>\r\n    <td height=\"600\">&nbsp;</td>\r\n"
-              "  </tr>\r\n</table>"));
+  EXPECT_EQ(
+      test::ReadClipboard().unicode,
+      W("<table width=\"200\" border=\"0\">\r\n  <tr>\r\n    <td height=\"600\">&nbsp;</td>\r\n"
+        "  </tr>\r\n</table>"));
   EXPECT_EQ(Text(按钮3), W("生成成功"));
 
   // The status timer ticks every 6 seconds from the start.
@@ -296,7 +299,8 @@ TEST_F(Zarvo750Test, EscInTheCodeBoxClosesWithExitCodeZero) {
       5s));
   std::filesystem::create_directories(ZARVO_ARTIFACT_DIR);
   Sleep(300);  // let the window finish drawing
-  EXPECT_TRUE(SaveScreenshot(window_, std::filesystem::path(ZARVO_ARTIFACT_DIR) / "zarvo750-window.bmp"));
+  EXPECT_TRUE(
+      SaveScreenshot(window_, std::filesystem::path(ZARVO_ARTIFACT_DIR) / "zarvo750-window.bmp"));
 
   INPUT keys[2] = {};
   keys[0].type = keys[1].type = INPUT_KEYBOARD;
