@@ -18,8 +18,8 @@ constexpr std::string_view kPlaceholderTable =
     "  </tr>\r\n"
     "</table>";
 
-constexpr ControlSpec Group(ControlId id, std::string_view name, Place place,
-                            std::string_view caption) {
+constexpr ControlEntry Group(ControlId id, std::string_view name, Place place,
+                             std::string_view caption) {
   return {.id = id,
           .name = name,
           .kind = K::GroupBox,
@@ -27,8 +27,8 @@ constexpr ControlSpec Group(ControlId id, std::string_view name, Place place,
           .place = place,
           .text = caption};
 }
-constexpr ControlSpec Label(ControlId id, std::string_view name, Place place,
-                            std::string_view caption) {
+constexpr ControlEntry Label(ControlId id, std::string_view name, Place place,
+                             std::string_view caption) {
   return {.id = id,
           .name = name,
           .kind = K::Label,
@@ -36,8 +36,8 @@ constexpr ControlSpec Label(ControlId id, std::string_view name, Place place,
           .place = place,
           .text = caption};
 }
-constexpr ControlSpec Selector(ControlId id, std::string_view name, Place place,
-                               std::span<const std::string_view> items, int selection) {
+constexpr ControlEntry Selector(ControlId id, std::string_view name, Place place,
+                                std::span<const std::string_view> items, int selection) {
   return {.id = id,
           .name = name,
           .kind = K::Selector,
@@ -46,9 +46,9 @@ constexpr ControlSpec Selector(ControlId id, std::string_view name, Place place,
           .items = items,
           .selection = selection};
 }
-constexpr ControlSpec Edit(ControlId id, std::string_view name, ControlKind kind,
-                           std::optional<ControlId> container, Place place, std::string_view text,
-                           bool visible, EditBorder border = EditBorder::ClientEdge) {
+constexpr ControlEntry Edit(ControlId id, std::string_view name, ControlKind kind,
+                            std::optional<ControlId> container, Place place, std::string_view text,
+                            bool visible, EditBorder border = EditBorder::ClientEdge) {
   return {.id = id,
           .name = name,
           .kind = kind,
@@ -58,8 +58,8 @@ constexpr ControlSpec Edit(ControlId id, std::string_view name, ControlKind kind
           .visible = visible,
           .border = border};
 }
-constexpr ControlSpec Button(ControlId id, std::string_view name, Place place,
-                             std::string_view caption, bool bold = false) {
+constexpr ControlEntry Button(ControlId id, std::string_view name, Place place,
+                              std::string_view caption, bool bold = false) {
   return {.id = id,
           .name = name,
           .kind = K::Button,
@@ -69,7 +69,7 @@ constexpr ControlSpec Button(ControlId id, std::string_view name, Place place,
           .bold = bold};
 }
 
-constexpr std::array<ControlSpec, kControlCount> kControls = {{
+constexpr std::array<ControlEntry, kControlCount> kControls = {{
     Group(分组框1, "分组框1", {8, 8, 730, 100}, "全局设置(如果读高度不准确请手工输入)"),
     Label(透明标签1, "透明标签1", {26, 28, 54, 24}, "欲转换到"),
     Selector(组合框1, "组合框1", {84, 30, 72, 20}, kTargetAreaItems, 0),
@@ -146,14 +146,14 @@ static_assert(TableIsInIdOrder(), "the control table is indexed by ControlId");
 
 }  // namespace
 
-std::span<const ControlSpec, kControlCount> ControlTable() { return kControls; }
+std::span<const ControlEntry, kControlCount> ControlTable() { return kControls; }
 
-const ControlSpec& Spec(ControlId id) { return kControls[static_cast<size_t>(id)]; }
+const ControlEntry& Entry(ControlId id) { return kControls[static_cast<size_t>(id)]; }
 
 std::optional<ControlId> FindControl(std::string_view name) {
-  for (const ControlSpec& spec : kControls) {
-    if (spec.name == name) {
-      return spec.id;
+  for (const ControlEntry& entry : kControls) {
+    if (entry.name == name) {
+      return entry.id;
     }
   }
   return std::nullopt;
@@ -161,9 +161,9 @@ std::optional<ControlId> FindControl(std::string_view name) {
 
 Place CentredOnScreen(int screenWidth, int screenHeight) {
   // C++ integer division truncates toward zero, as the start position wants.
-  return {(screenWidth - kToolWindowSpec.outerWidth) / 2,
-          (screenHeight - kToolWindowSpec.outerHeight) / 2, kToolWindowSpec.outerWidth,
-          kToolWindowSpec.outerHeight};
+  return {(screenWidth - kToolWindowLayout.outerWidth) / 2,
+          (screenHeight - kToolWindowLayout.outerHeight) / 2, kToolWindowLayout.outerWidth,
+          kToolWindowLayout.outerHeight};
 }
 
 }  // namespace zarvo

@@ -74,7 +74,7 @@ struct Place {
 };
 
 // Texts in this table are UTF-8; the window model holds them as GBK.
-struct ControlSpec {
+struct ControlEntry {
   ControlId id;
   std::string_view name;
   ControlKind kind;
@@ -91,18 +91,18 @@ struct ControlSpec {
   int intervalMs = 0;  // timers
 };
 
-struct WindowSpec {
+struct WindowLayout {
   std::string_view caption;
   int outerWidth;
   int outerHeight;
   Rgb background;
 };
 
-inline constexpr WindowSpec kToolWindowSpec{"Zarvo750突破工具", 752, 490, kWhite};
+inline constexpr WindowLayout kToolWindowLayout{"Zarvo750突破工具", 752, 490, kWhite};
 
 // The whole table, in creation order (a container before its children).
-std::span<const ControlSpec, kControlCount> ControlTable();
-const ControlSpec& Spec(ControlId id);
+std::span<const ControlEntry, kControlCount> ControlTable();
+const ControlEntry& Entry(ControlId id);
 std::optional<ControlId> FindControl(std::string_view name);
 
 // Where a window of the given outer size starts on a screen of the given size:

@@ -32,15 +32,15 @@ bool SameBinding(const EventBinding& a, const EventBinding& b) {
 std::span<const EventBinding> EventTable() { return kEvents; }
 
 ToolWindow::ToolWindow() : controls_(kControlCount) {
-  for (const ControlSpec& spec : ControlTable()) {
-    State& state = At(spec.id);
-    state.text = Utf8ToGbk(spec.text);
-    for (std::string_view item : spec.items) {
+  for (const ControlEntry& entry : ControlTable()) {
+    State& state = At(entry.id);
+    state.text = Utf8ToGbk(entry.text);
+    for (std::string_view item : entry.items) {
       state.items.push_back(Utf8ToGbk(item));
     }
-    state.selection = spec.selection;
-    state.visible = spec.visible;
-    state.bold = spec.bold;
+    state.selection = entry.selection;
+    state.visible = entry.visible;
+    state.bold = entry.bold;
   }
   // Double-clicking the code input box empties it: the quickest way to paste
   // the next code.

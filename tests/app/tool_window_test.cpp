@@ -58,7 +58,7 @@ TEST(ToolWindowTest, StartsWithTheFieldsOfTheControlTable) {
   };
   ToolWindow window;
   for (const InitialCase& c : cases) {
-    SCOPED_TRACE(std::string(Spec(c.id).name));
+    SCOPED_TRACE(std::string(Entry(c.id).name));
     EXPECT_EQ(window.Text(c.id), G(c.text));
     EXPECT_EQ(window.Visible(c.id), c.visible);
     EXPECT_EQ(window.Selection(c.id), c.selection);
@@ -71,19 +71,19 @@ TEST(ToolWindowTest, StartsWithTheFieldsOfTheControlTable) {
   EXPECT_EQ(window.Items(组合框3), (std::vector<std::string>{G("全屏"), G("950")}));
   EXPECT_EQ(window.Items(组合框2),
             (std::vector<std::string>{G("不消除"), "-10", "-20", G("自定义")}));
-  EXPECT_EQ(Spec(时钟1).intervalMs, 6000);
+  EXPECT_EQ(Entry(时钟1).intervalMs, 6000);
 }
 
 TEST(ControlTableTest, ChildrenLieInsideTheirContainers) {
-  for (const ControlSpec& spec : ControlTable()) {
-    EXPECT_EQ(FindControl(spec.name), spec.id);
-    if (spec.container && spec.kind != ControlKind::Timer && spec.kind != ControlKind::FileDialog &&
-        spec.id != 透明标签生成结果) {
-      const Place outer = Spec(*spec.container).place;
-      EXPECT_GE(spec.place.left, 0) << spec.name;
-      EXPECT_GE(spec.place.top, 0) << spec.name;
-      EXPECT_LE(spec.place.left + spec.place.width, outer.width) << spec.name;
-      EXPECT_LE(spec.place.top + spec.place.height, outer.height) << spec.name;
+  for (const ControlEntry& entry : ControlTable()) {
+    EXPECT_EQ(FindControl(entry.name), entry.id);
+    if (entry.container && entry.kind != ControlKind::Timer &&
+        entry.kind != ControlKind::FileDialog && entry.id != 透明标签生成结果) {
+      const Place outer = Entry(*entry.container).place;
+      EXPECT_GE(entry.place.left, 0) << entry.name;
+      EXPECT_GE(entry.place.top, 0) << entry.name;
+      EXPECT_LE(entry.place.left + entry.place.width, outer.width) << entry.name;
+      EXPECT_LE(entry.place.top + entry.place.height, outer.height) << entry.name;
     }
   }
   EXPECT_FALSE(FindControl("编辑框2"));

@@ -34,7 +34,7 @@ struct FieldValue {
 void PrintTo(const FieldValue& v, std::ostream* os) {
   static constexpr const char* kFields[] = {"text",      "visible", "enabled",
                                             "selection", "bold",    "rows"};
-  *os << Spec(v.id).name << '.' << kFields[static_cast<int>(v.field)] << " = \"" << v.value << '"';
+  *os << Entry(v.id).name << '.' << kFields[static_cast<int>(v.field)] << " = \"" << v.value << '"';
 }
 
 std::string ValueOf(ToolWindow& window, ControlId id, Field field) {
@@ -207,10 +207,10 @@ TEST_F(PresetsTest, StartStateEqualsDefaultPicks) {
   window.PickByUser(组合框1, 0);
   window.PickByUser(组合框3, 1);
   window.PickByUser(组合框2, 0);
-  for (const ControlSpec& spec : ControlTable()) {
+  for (const ControlEntry& entry : ControlTable()) {
     for (Field field : {Field::Text, Field::Visible, Field::Enabled, Field::Selection}) {
-      EXPECT_EQ((FieldValue{spec.id, field, ValueOf(window, spec.id, field)}),
-                (FieldValue{spec.id, field, ValueOf(fresh, spec.id, field)}));
+      EXPECT_EQ((FieldValue{entry.id, field, ValueOf(window, entry.id, field)}),
+                (FieldValue{entry.id, field, ValueOf(fresh, entry.id, field)}));
     }
   }
 }

@@ -65,24 +65,24 @@ QtToolWindow::QtToolWindow(ToolWindow& model) : model_(model) {
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-  setWindowTitle(FromUtf8(kToolWindowSpec.caption));
+  setWindowTitle(FromUtf8(kToolWindowLayout.caption));
   setWindowIcon(AppIcon());
   setObjectName(QStringLiteral("ToolWindow"));
   QPalette background = palette();
-  background.setColor(QPalette::Window, ToQColor(kToolWindowSpec.background));
+  background.setColor(QPalette::Window, ToQColor(kToolWindowLayout.background));
   setPalette(background);
   setAutoFillBackground(true);
-  setFixedSize(kToolWindowSpec.outerWidth, kToolWindowSpec.outerHeight);
+  setFixedSize(kToolWindowLayout.outerWidth, kToolWindowLayout.outerHeight);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const Place start = CentredOnScreen(screen->geometry().width(), screen->geometry().height());
     move(start.left, start.top);
   }
 
-  for (const ControlSpec& spec : ControlTable()) {
-    CreateControl(spec);
+  for (const ControlEntry& entry : ControlTable()) {
+    CreateControl(entry);
   }
-  for (const ControlSpec& spec : ControlTable()) {
-    ShowAll(spec.id);
+  for (const ControlEntry& entry : ControlTable()) {
+    ShowAll(entry.id);
   }
 
   // Esc closes the window whichever control has the focus.
@@ -95,11 +95,11 @@ QtToolWindow::QtToolWindow(ToolWindow& model) : model_(model) {
 
 QtToolWindow::~QtToolWindow() { model_.SetView(nullptr); }
 
-void QtToolWindow::CreateControl(const ControlSpec& spec) {
-  QWidget* parent = spec.container ? Widget(*spec.container) : this;
-  const ControlId id = spec.id;
+void QtToolWindow::CreateControl(const ControlEntry& entry) {
+  QWidget* parent = entry.container ? Widget(*entry.container) : this;
+  const ControlId id = entry.id;
   QWidget* widget = nullptr;
-  switch (spec.kind) {
+  switch (entry.kind) {
     case ControlKind::GroupBox:
       widget = new QGroupBox(parent);
       break;
@@ -132,7 +132,7 @@ void QtToolWindow::CreateControl(const ControlSpec& spec) {
       box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
       box->setTabChangesFocus(true);
       box->setFrameShadow(QFrame::Sunken);
-      box->setLineWidth(spec.border == EditBorder::ThinSunken ? 1 : 2);
+      box->setLineWidth(entry.border == EditBorder::ThinSunken ? 1 : 2);
       connect(box, &QPlainTextEdit::textChanged, this, [this, id] { model_.MarkEditedByUser(id); });
       box->viewport()->installEventFilter(this);
       widget = box;
@@ -143,12 +143,12 @@ void QtToolWindow::CreateControl(const ControlSpec& spec) {
       auto* button = new QPushButton(parent);
       button->setAutoDefault(false);
       button->setDefault(false);
-      if (spec.kind == ControlKind::FlatButton) {
+      if (entry.kind == ControlKind::FlatButton) {
         button->setFlat(true);
         button->setStyleSheet(QStringLiteral("QPushButton { border: none; outline: none; "
                                              "background: white; color: %1; }"
                                              "QPushButton:hover { color: %2; }")
-                                  .arg(ColorCss(spec.textColor), ColorCss(spec.hoverColor)));
+                                  .arg(ColorCss(entry.textColor), ColorCss(entry.hoverColor)));
       }
       connect(button, &QPushButton::clicked, this, [this, id] { model_.Raise(id, Event::Click); });
       widget = button;
@@ -159,17 +159,17 @@ void QtToolWindow::CreateControl(const ControlSpec& spec) {
       break;
     case ControlKind::Timer:
       timer_ = new QTimer(this);
-      timer_->setInterval(spec.intervalMs);
+      timer_->setInterval(entry.intervalMs);
       connect(timer_, &QTimer::timeout, this, [this, id] { model_.Raise(id, Event::Tick); });
       return;
     case ControlKind::FileDialog:
       return;  // never opened
   }
-  widget->setObjectName(FromUtf8(spec.name));
-  widget->setGeometry(spec.place.left, spec.place.top, spec.place.width, spec.place.height);
-  if (spec.kind == ControlKind::Label || spec.kind == ControlKind::GroupBox) {
+  widget->setObjectName(FromUtf8(entry.name));
+  widget->setGeometry(entry.place.left, entry.place.top, entry.place.width, entry.place.height);
+  if (entry.kind == ControlKind::Label || entry.kind == ControlKind::GroupBox) {
     QPalette colors = widget->palette();
-    colors.setColor(QPalette::WindowText, ToQColor(spec.textColor));
+    colors.setColor(QPalette::WindowText, ToQColor(entry.textColor));
     widget->setPalette(colors);
   }
   widgets_[static_cast<size_t>(id)] = widget;
@@ -179,7 +179,7 @@ void QtToolWindow::ShowAll(ControlId id) {
   if (Widget(id) == nullptr) {
     return;
   }
-  if (Spec(id).kind == ControlKind::Selector) {
+  if (Entry(id).kind == ControlKind::Selector) {
     auto* box = static_cast<QComboBox*>(Widget(id));
     const QSignalBlocker blocker(box);
     for (const std::string& item : model_.Items(id)) {
@@ -203,7 +203,7 @@ void QtToolWindow::FieldChanged(ControlId id, Field field) {
   if (widget == nullptr) {
     return;
   }
-  const ControlKind kind = Spec(id).kind;
+  const ControlKind kind = Entry(id).kind;
   // Showing a field is no user action: no signal may reach the model.
   const QSignalBlocker blocker(widget);
   switch (field) {
@@ -234,7 +234,7 @@ void QtToolWindow::FieldChanged(ControlId id, Field field) {
       }
       break;
     case Field::Bold:
-      if (Spec(id).bold) {
+      if (Entry(id).bold) {
         // Weight 700 at 12 pixels, or the font's normal weight while busy.
         QFont font = widget->font();
         font.setPixelSize(12);
@@ -256,7 +256,7 @@ void QtToolWindow::FieldChanged(ControlId id, Field field) {
 
 std::string QtToolWindow::EditedText(ControlId id) {
   QWidget* widget = Widget(id);
-  switch (Spec(id).kind) {
+  switch (Entry(id).kind) {
     case ControlKind::MultiLineEditBox:
       return FromMultiLineBox(*static_cast<QPlainTextEdit*>(widget));
     case ControlKind::EditBox:
@@ -286,8 +286,8 @@ void QtToolWindow::FitOuterSize() {
   const int frameWidth = frameGeometry().width() - width();
   const int frameHeight = frameGeometry().height() - height();
   if (frameWidth > 0 || frameHeight > 0) {
-    setFixedSize(kToolWindowSpec.outerWidth - frameWidth,
-                 kToolWindowSpec.outerHeight - frameHeight);
+    setFixedSize(kToolWindowLayout.outerWidth - frameWidth,
+                 kToolWindowLayout.outerHeight - frameHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
       const Place start = CentredOnScreen(screen->geometry().width(), screen->geometry().height());
       move(start.left, start.top);

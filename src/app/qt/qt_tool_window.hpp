@@ -28,7 +28,7 @@ class QtToolWindow final : public QWidget, public WindowView {
   void showEvent(QShowEvent* event) override;
 
  private:
-  void CreateControl(const ControlSpec& spec);
+  void CreateControl(const ControlEntry& entry);
   void ShowAll(ControlId id);
   void FitOuterSize();
 

@@ -49,7 +49,7 @@ static_assert(kControlCount <= 32, "pending picks are kept as bits");
 }  // namespace
 
 Win32ToolWindow::Win32ToolWindow(HINSTANCE instance, ToolWindow& model) : model_(model) {
-  background_ = CreateSolidBrush(ToColorRef(kToolWindowSpec.background));
+  background_ = CreateSolidBrush(ToColorRef(kToolWindowLayout.background));
   guiFont_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   // The generate button's caption: the default face and character set at a
   // character height of 12 pixels, bold or at the default weight.
@@ -82,7 +82,7 @@ Win32ToolWindow::Win32ToolWindow(HINSTANCE instance, ToolWindow& model) : model_
   // buttons, no maximise button; a task bar entry of its own.
   window_ = CreateWindowExW(
       WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kToolWindowClass,
-      Wide(Utf8ToUtf16(kToolWindowSpec.caption)).c_str(),
+      Wide(Utf8ToUtf16(kToolWindowLayout.caption)).c_str(),
       WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, start.left,
       start.top, start.width, start.height, nullptr, nullptr, instance, this);
   if (window_ == nullptr) {
@@ -91,7 +91,7 @@ Win32ToolWindow::Win32ToolWindow(HINSTANCE instance, ToolWindow& model) : model_
   CreateControls(instance);
   model_.SetView(this);
   // The status timer runs from creation for as long as the window exists.
-  SetTimer(window_, kStatusTimer, static_cast<UINT>(Spec(时钟1).intervalMs), nullptr);
+  SetTimer(window_, kStatusTimer, static_cast<UINT>(Entry(时钟1).intervalMs), nullptr);
 }
 
 Win32ToolWindow::~Win32ToolWindow() {
@@ -105,14 +105,14 @@ Win32ToolWindow::~Win32ToolWindow() {
 }
 
 void Win32ToolWindow::CreateControls(HINSTANCE instance) {
-  for (const ControlSpec& spec : ControlTable()) {
-    const ControlId id = spec.id;
-    HWND parent = spec.container ? Control(*spec.container) : window_;
+  for (const ControlEntry& entry : ControlTable()) {
+    const ControlId id = entry.id;
+    HWND parent = entry.container ? Control(*entry.container) : window_;
     DWORD style = WS_CHILD | (model_.Visible(id) ? WS_VISIBLE : 0);
     DWORD exStyle = 0;
     const wchar_t* className = nullptr;
-    int height = spec.place.height;
-    switch (spec.kind) {
+    int height = entry.place.height;
+    switch (entry.kind) {
       case ControlKind::GroupBox:
         className = WC_BUTTONW;
         style |= BS_GROUPBOX | WS_CLIPCHILDREN;
@@ -153,16 +153,16 @@ void Win32ToolWindow::CreateControls(HINSTANCE instance) {
       case ControlKind::FileDialog:
         continue;  // no window of their own
     }
-    if (spec.border == EditBorder::ThinSunken) {
+    if (entry.border == EditBorder::ThinSunken) {
       exStyle |= WS_EX_STATICEDGE;
-    } else if (spec.border == EditBorder::ClientEdge) {
+    } else if (entry.border == EditBorder::ClientEdge) {
       exStyle |= WS_EX_CLIENTEDGE;
     }
     const std::wstring caption =
-        IsEditKind(spec.kind) ? std::wstring() : WideFromGbk(model_.Text(id));
+        IsEditKind(entry.kind) ? std::wstring() : WideFromGbk(model_.Text(id));
     HWND control = CreateWindowExW(
-        exStyle, className, caption.c_str(), style, spec.place.left, spec.place.top,
-        spec.place.width, height, parent,
+        exStyle, className, caption.c_str(), style, entry.place.left, entry.place.top,
+        entry.place.width, height, parent,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlIdBase + static_cast<int>(id))),
         instance, nullptr);
     controls_[static_cast<size_t>(id)] = control;
@@ -170,8 +170,8 @@ void Win32ToolWindow::CreateControls(HINSTANCE instance) {
       continue;
     }
     SendMessageW(control, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(spec.bold ? boldCaptionFont_ : guiFont_), FALSE);
-    switch (spec.kind) {
+                 reinterpret_cast<WPARAM>(entry.bold ? boldCaptionFont_ : guiFont_), FALSE);
+    switch (entry.kind) {
       case ControlKind::GroupBox:
         SetWindowSubclass(control, ContainerProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
         break;
@@ -227,7 +227,7 @@ bool Win32ToolWindow::PreTranslate(MSG& message) {
       if (next != nullptr) {
         SetFocus(next);
         const std::optional<ControlId> id = IdOf(controls_, next);
-        if (id && IsEditKind(Spec(*id).kind)) {
+        if (id && IsEditKind(Entry(*id).kind)) {
           SendMessageW(next, EM_SETSEL, 0, -1);
         }
       }
@@ -312,7 +312,7 @@ std::string Win32ToolWindow::EditedText(ControlId id) {
 }
 
 void Win32ToolWindow::OnCommand(ControlId id, int code) {
-  const ControlKind kind = Spec(id).kind;
+  const ControlKind kind = Entry(id).kind;
   if (IsEditKind(kind)) {
     if (code == EN_CHANGE && !settingText_) {
       model_.MarkEditedByUser(id);
@@ -342,12 +342,12 @@ void Win32ToolWindow::OnCommand(ControlId id, int code) {
 }
 
 LRESULT Win32ToolWindow::OnControlColour(HDC dc, HWND control) {
-  SetBkColor(dc, ToColorRef(kToolWindowSpec.background));
+  SetBkColor(dc, ToColorRef(kToolWindowLayout.background));
   const std::optional<ControlId> id = IdOf(controls_, control);
   if (id) {
-    const ControlSpec& spec = Spec(*id);
-    SetTextColor(dc, ToColorRef(spec.textColor));
-    if (spec.kind == ControlKind::Label) {
+    const ControlEntry& entry = Entry(*id);
+    SetTextColor(dc, ToColorRef(entry.textColor));
+    if (entry.kind == ControlKind::Label) {
       // The text is drawn without a box of its own, over the white of its
       // container.
       SetBkMode(dc, TRANSPARENT);
@@ -361,7 +361,7 @@ void Win32ToolWindow::DrawFlatButton(const DRAWITEMSTRUCT& item) {
   if (!id) {
     return;
   }
-  const ControlSpec& spec = Spec(*id);
+  const ControlEntry& entry = Entry(*id);
   // No border and no focus rectangle: only the caption, in its colour.
   FillRect(item.hDC, &item.rcItem, background_);
   RECT area = item.rcItem;
@@ -372,7 +372,7 @@ void Win32ToolWindow::DrawFlatButton(const DRAWITEMSTRUCT& item) {
   const int saved = SaveDC(item.hDC);
   SelectObject(item.hDC, guiFont_);
   SetBkMode(item.hDC, TRANSPARENT);
-  SetTextColor(item.hDC, ToColorRef(flatButtonHot_ ? spec.hoverColor : spec.textColor));
+  SetTextColor(item.hDC, ToColorRef(flatButtonHot_ ? entry.hoverColor : entry.textColor));
   DrawTextW(item.hDC, reinterpret_cast<const wchar_t*>(caption.c_str()),
             static_cast<int>(caption.size()), &area,
             DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
@@ -402,11 +402,11 @@ LRESULT Win32ToolWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case kRaisePicksMessage:
-      for (const ControlSpec& spec : ControlTable()) {
-        if ((pendingPicks_ & PickBit(spec.id)) != 0) {
-          pendingPicks_ &= ~PickBit(spec.id);
-          const LRESULT index = SendMessageW(Control(spec.id), CB_GETCURSEL, 0, 0);
-          model_.PickByUser(spec.id, static_cast<int>(index));
+      for (const ControlEntry& entry : ControlTable()) {
+        if ((pendingPicks_ & PickBit(entry.id)) != 0) {
+          pendingPicks_ &= ~PickBit(entry.id);
+          const LRESULT index = SendMessageW(Control(entry.id), CB_GETCURSEL, 0, 0);
+          model_.PickByUser(entry.id, static_cast<int>(index));
         }
       }
       return 0;

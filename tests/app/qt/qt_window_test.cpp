@@ -73,21 +73,21 @@ TEST_F(QtWindowTest, WindowIsBuiltFromTheControlTable) {
   EXPECT_TRUE(window.windowFlags() & Qt::WindowMinimizeButtonHint);
   EXPECT_EQ(window.minimumSize(), window.maximumSize());
   EXPECT_EQ(window.palette().color(QPalette::Window), QColor(255, 255, 255));
-  for (const ControlSpec& spec : ControlTable()) {
-    QWidget* widget = W(spec.id);
-    if (spec.kind == ControlKind::Timer || spec.kind == ControlKind::FileDialog) {
+  for (const ControlEntry& entry : ControlTable()) {
+    QWidget* widget = W(entry.id);
+    if (entry.kind == ControlKind::Timer || entry.kind == ControlKind::FileDialog) {
       EXPECT_EQ(widget, nullptr);
       continue;
     }
-    SCOPED_TRACE(std::string(spec.name));
+    SCOPED_TRACE(std::string(entry.name));
     ASSERT_NE(widget, nullptr);
-    EXPECT_EQ(widget->objectName(), FromUtf8(spec.name));
+    EXPECT_EQ(widget->objectName(), FromUtf8(entry.name));
     EXPECT_EQ(widget->geometry(),
-              QRect(spec.place.left, spec.place.top, spec.place.width, spec.place.height));
-    QWidget* container = spec.container ? W(*spec.container) : &window;
+              QRect(entry.place.left, entry.place.top, entry.place.width, entry.place.height));
+    QWidget* container = entry.container ? W(*entry.container) : &window;
     EXPECT_EQ(widget->parentWidget(), container);
-    EXPECT_EQ(widget->isVisibleTo(&window), spec.visible);
-    EXPECT_EQ(ShownText(widget), FromUtf8(spec.text).replace(QStringLiteral("\r\n"), "\n"));
+    EXPECT_EQ(widget->isVisibleTo(&window), entry.visible);
+    EXPECT_EQ(ShownText(widget), FromUtf8(entry.text).replace(QStringLiteral("\r\n"), "\n"));
   }
   EXPECT_EQ(As<QComboBox>(组合框3)->currentText(), QStringLiteral("950"));
   EXPECT_EQ(As<QComboBox>(组合框2)->count(), 4);

@@ -92,9 +92,9 @@ class Win32WindowTest : public testing::Test {
 
   std::optional<ControlId> Focused() const {
     HWND focus = GetFocus();
-    for (const ControlSpec& spec : ControlTable()) {
-      if (Control(spec.id) != nullptr && Control(spec.id) == focus) {
-        return spec.id;
+    for (const ControlEntry& entry : ControlTable()) {
+      if (Control(entry.id) != nullptr && Control(entry.id) == focus) {
+        return entry.id;
       }
     }
     return std::nullopt;
@@ -137,36 +137,36 @@ TEST_F(Win32WindowTest, EveryControlSitsInItsContainerAtItsPlace) {
       {ControlKind::Selector, L"ComboBox"},     {ControlKind::EditBox, L"Edit"},
       {ControlKind::MultiLineEditBox, L"Edit"}, {ControlKind::Button, L"Button"},
       {ControlKind::FlatButton, L"Button"},     {ControlKind::List, L"SysListView32"}};
-  for (const ControlSpec& spec : ControlTable()) {
-    SCOPED_TRACE(std::string(spec.name));
-    HWND control = Control(spec.id);
-    if (spec.kind == ControlKind::Timer || spec.kind == ControlKind::FileDialog) {
+  for (const ControlEntry& entry : ControlTable()) {
+    SCOPED_TRACE(std::string(entry.name));
+    HWND control = Control(entry.id);
+    if (entry.kind == ControlKind::Timer || entry.kind == ControlKind::FileDialog) {
       EXPECT_EQ(control, nullptr);
       continue;
     }
     ASSERT_NE(control, nullptr);
-    HWND container = spec.container ? Control(*spec.container) : view_->Handle();
+    HWND container = entry.container ? Control(*entry.container) : view_->Handle();
     EXPECT_EQ(GetParent(control), container);
     wchar_t className[64] = {};
     GetClassNameW(control, className, 64);
-    EXPECT_EQ(_wcsicmp(className, classes.at(spec.kind).c_str()), 0) << className;
+    EXPECT_EQ(_wcsicmp(className, classes.at(entry.kind).c_str()), 0) << className;
     RECT box{};
     GetWindowRect(control, &box);
     MapWindowPoints(nullptr, container, reinterpret_cast<POINT*>(&box), 2);
-    EXPECT_EQ(box.left, spec.place.left);
-    EXPECT_EQ(box.top, spec.place.top);
-    EXPECT_EQ(box.right - box.left, spec.place.width);
-    if (spec.kind != ControlKind::Selector) {  // its closed field is as high as the font needs
-      EXPECT_EQ(box.bottom - box.top, spec.place.height);
+    EXPECT_EQ(box.left, entry.place.left);
+    EXPECT_EQ(box.top, entry.place.top);
+    EXPECT_EQ(box.right - box.left, entry.place.width);
+    if (entry.kind != ControlKind::Selector) {  // its closed field is as high as the font needs
+      EXPECT_EQ(box.bottom - box.top, entry.place.height);
     }
     const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
-    EXPECT_EQ((style & WS_VISIBLE) != 0, spec.visible);
+    EXPECT_EQ((style & WS_VISIBLE) != 0, entry.visible);
     EXPECT_FALSE(style & WS_DISABLED);
-    if (spec.kind == ControlKind::Selector) {
-      EXPECT_EQ(SendMessageW(control, CB_GETCOUNT, 0, 0), static_cast<LRESULT>(spec.items.size()));
-      EXPECT_EQ(SendMessageW(control, CB_GETCURSEL, 0, 0), spec.selection);
-    } else if (spec.kind != ControlKind::List) {
-      EXPECT_EQ(WindowText(control), W(spec.text));
+    if (entry.kind == ControlKind::Selector) {
+      EXPECT_EQ(SendMessageW(control, CB_GETCOUNT, 0, 0), static_cast<LRESULT>(entry.items.size()));
+      EXPECT_EQ(SendMessageW(control, CB_GETCURSEL, 0, 0), entry.selection);
+    } else if (entry.kind != ControlKind::List) {
+      EXPECT_EQ(WindowText(control), W(entry.text));
     }
   }
 }
@@ -392,8 +392,8 @@ TEST_P(Win32EscTest, EscClosesTheWindowAndQuitsWithZero) {
 
 INSTANTIATE_TEST_SUITE_P(FromControls, Win32EscTest, testing::Values(编辑框1, 组合框1, 按钮1),
                          [](const auto& info) {
-                           return std::string(Spec(info.param).name) == "编辑框1" ? "CodeBox"
-                                  : std::string(Spec(info.param).name) == "组合框1"
+                           return std::string(Entry(info.param).name) == "编辑框1" ? "CodeBox"
+                                  : std::string(Entry(info.param).name) == "组合框1"
                                       ? "OpenedSelector"
                                       : "Button";
                          });

@@ -161,7 +161,7 @@ class Zarvo750Test : public testing::Test {
     const std::wstring workingDirectory = std::filesystem::temp_directory_path().wstring();
     ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                workingDirectory.c_str(), &startup, &process_));
-    const std::wstring caption = W(kToolWindowSpec.caption);
+    const std::wstring caption = W(kToolWindowLayout.caption);
     ASSERT_TRUE(WaitFor(
         [&] {
           window_ = FindWindowW(kToolWindowClass, caption.c_str());
