@@ -13,17 +13,12 @@
 #include <QUrl>
 
 #include "app/qt/qt_app.hpp"
+#include "support/fakes.hpp"
 
 namespace zarvo {
 namespace {
 
 using enum ControlId;
-
-// No template fetch in this test.
-class NoThreads final : public Threads {
- public:
-  void StartDetached(std::function<void()>) override {}
-};
 
 TEST(QtPreviewTest, PreviewClickOpensPageBesideProgram) {
   if (qEnvironmentVariableIsEmpty("DISPLAY")) {
@@ -54,7 +49,7 @@ TEST(QtPreviewTest, PreviewClickOpensPageBesideProgram) {
   const QByteArray path = qgetenv("PATH");
   qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
 
-  NoThreads threads;
+  test::DeferredThreads threads;
   QtApp app(QtAppOptions{.threads = &threads});
   app.Show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.window()));

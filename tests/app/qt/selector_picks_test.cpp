@@ -11,6 +11,7 @@
 #include <QWheelEvent>
 
 #include "app/qt/qt_app.hpp"
+#include "support/fakes.hpp"
 #include "platform/gbk.hpp"
 
 namespace zarvo {
@@ -18,10 +19,6 @@ namespace {
 
 using enum ControlId;
 
-class NoThreads final : public Threads {
- public:
-  void StartDetached(std::function<void()>) override {}
-};
 
 class QtSelectorPicksTest : public testing::Test {
  protected:
@@ -44,7 +41,7 @@ class QtSelectorPicksTest : public testing::Test {
     return view;
   }
 
-  NoThreads threads_;
+  test::DeferredThreads threads_;
   std::unique_ptr<QtApp> app_;
 };
 
