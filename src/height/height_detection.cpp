@@ -22,9 +22,13 @@ const regex::Regex& HeightRegex() {
 }
 
 bool IsWordAt(std::string_view code, size_t i) {
-  if (code.size() - i < kWord.size()) return false;
+  if (code.size() - i < kWord.size()) {
+    return false;
+  }
   for (size_t k = 0; k < kWord.size(); ++k) {
-    if ((code[i + k] | 0x20) != kWord[k]) return false;
+    if ((code[i + k] | 0x20) != kWord[k]) {
+      return false;
+    }
   }
   return true;
 }
@@ -74,8 +78,12 @@ class NextH {
   explicit NextH(std::string_view code) : code_(code) {}
 
   size_t From(size_t from) {
-    if (lower_ != std::string_view::npos && lower_ < from) lower_ = code_.find('h', from);
-    if (upper_ != std::string_view::npos && upper_ < from) upper_ = code_.find('H', from);
+    if (lower_ != std::string_view::npos && lower_ < from) {
+      lower_ = code_.find('h', from);
+    }
+    if (upper_ != std::string_view::npos && upper_ < from) {
+      upper_ = code_.find('H', from);
+    }
     return std::min(lower_, upper_);
   }
 
@@ -107,7 +115,9 @@ std::array<std::string, kCandidates> FindCandidates(std::string_view code) {
     window.clear();
     for (size_t k = i; k < code.size() && k - i < kLongestMatch; ++k) {
       const auto c = static_cast<unsigned char>(code[k]);
-      if (c >= 0x80) break;  // no such character can take part in a match
+      if (c >= 0x80) {
+        break;  // no such character can take part in a match
+      }
       window.push_back(static_cast<char16_t>(c));
     }
     if (HeightRegex().Search(window, 0, true, spans) == regex::SearchResult::Found) {
@@ -125,7 +135,9 @@ std::array<std::string, kCandidates> FindCandidates(std::string_view code) {
 
 int ValueOf(std::string_view digits) {
   int value = 0;
-  for (char d : digits) value = value * 10 + (d - '0');
+  for (char d : digits) {
+    value = value * 10 + (d - '0');
+  }
   return value;
 }
 

@@ -29,9 +29,15 @@ char16_t Canonical(char16_t c) {
   }
   auto minus = [c](int d) { return static_cast<char16_t>(c - d); };
   if (c < 0x100) {
-    if (c == 0xB5) return 0x39C;  // micro sign to capital mu
-    if (c == 0xFF) return 0x178;
-    if (c >= 0xE0 && c != 0xF7) return minus(0x20);
+    if (c == 0xB5) {
+      return 0x39C;  // micro sign to capital mu
+    }
+    if (c == 0xFF) {
+      return 0x178;
+    }
+    if (c >= 0xE0 && c != 0xF7) {
+      return minus(0x20);
+    }
     return c;
   }
   if (c < 0x180) {
@@ -43,20 +49,42 @@ char16_t Canonical(char16_t c) {
     }
     return c;
   }
-  if (c >= 0x1CD && c <= 0x1DC) return (c & 1) ? c : minus(1);  // pinyin tone letters
-  if (c == 0x1F9) return 0x1F8;
+  if (c >= 0x1CD && c <= 0x1DC) {
+    return (c & 1) ? c : minus(1);  // pinyin tone letters
+  }
+  if (c == 0x1F9) {
+    return 0x1F8;
+  }
   if (c >= 0x370 && c < 0x400) {
-    if (c == 0x3C2) return 0x3A3;  // final sigma
-    if ((c >= 0x3B1 && c <= 0x3C1) || (c >= 0x3C3 && c <= 0x3CB)) return minus(0x20);
-    if (c == 0x3AC) return 0x386;
-    if (c >= 0x3AD && c <= 0x3AF) return minus(0x25);
-    if (c == 0x3CC) return 0x38C;
-    if (c == 0x3CD || c == 0x3CE) return minus(0x3F);
+    if (c == 0x3C2) {
+      return 0x3A3;  // final sigma
+    }
+    if ((c >= 0x3B1 && c <= 0x3C1) || (c >= 0x3C3 && c <= 0x3CB)) {
+      return minus(0x20);
+    }
+    if (c == 0x3AC) {
+      return 0x386;
+    }
+    if (c >= 0x3AD && c <= 0x3AF) {
+      return minus(0x25);
+    }
+    if (c == 0x3CC) {
+      return 0x38C;
+    }
+    if (c == 0x3CD || c == 0x3CE) {
+      return minus(0x3F);
+    }
     return c;
   }
-  if (c >= 0x430 && c <= 0x44F) return minus(0x20);
-  if (c >= 0x450 && c <= 0x45F) return minus(0x50);
-  if (c >= 0xFF41 && c <= 0xFF5A) return minus(0x20);
+  if (c >= 0x430 && c <= 0x44F) {
+    return minus(0x20);
+  }
+  if (c >= 0x450 && c <= 0x45F) {
+    return minus(0x50);
+  }
+  if (c >= 0xFF41 && c <= 0xFF5A) {
+    return minus(0x20);
+  }
   return c;
 }
 
@@ -68,7 +96,9 @@ const std::vector<std::pair<char16_t, char16_t>>& CaseVariants() {
     for (unsigned u = 0; u <= 0xFFFF; ++u) {
       const auto unit = static_cast<char16_t>(u);
       const char16_t canonical = Canonical(unit);
-      if (canonical != unit) v.emplace_back(canonical, unit);
+      if (canonical != unit) {
+        v.emplace_back(canonical, unit);
+      }
     }
     std::sort(v.begin(), v.end());
     return v;
@@ -120,11 +150,14 @@ std::vector<Range> Complement(const std::vector<Range>& sorted) {
   std::vector<Range> out;
   unsigned next = 0;
   for (const Range& r : sorted) {
-    if (r.first > next)
+    if (r.first > next) {
       out.emplace_back(static_cast<char16_t>(next), static_cast<char16_t>(r.first - 1));
+    }
     next = r.second + 1u;
   }
-  if (next <= 0xFFFF) out.emplace_back(static_cast<char16_t>(next), char16_t{0xFFFF});
+  if (next <= 0xFFFF) {
+    out.emplace_back(static_cast<char16_t>(next), char16_t{0xFFFF});
+  }
   return out;
 }
 
@@ -189,7 +222,9 @@ class Parser {
   std::optional<int> Parse() {
     totalGroups_ = CountGroups();
     const int root = Disjunction(0);
-    if (!ok_ || i_ != p_.size()) return std::nullopt;
+    if (!ok_ || i_ != p_.size()) {
+      return std::nullopt;
+    }
     return root;
   }
   int Groups() const { return groups_; }
@@ -229,13 +264,17 @@ class Parser {
   }
 
   int Disjunction(int depth) {
-    if (depth > kMaxNesting) return Fail();
+    if (depth > kMaxNesting) {
+      return Fail();
+    }
     std::vector<int> alternatives{Alternative(depth)};
     while (ok_ && Peek() == u'|' && Has(0)) {
       ++i_;
       alternatives.push_back(Alternative(depth));
     }
-    if (alternatives.size() == 1) return alternatives[0];
+    if (alternatives.size() == 1) {
+      return alternatives[0];
+    }
     Node node{.kind = Kind::Alternation};
     node.children = std::move(alternatives);
     return Add(std::move(node));
@@ -253,11 +292,17 @@ class Parser {
     const int groupsBefore = groups_;
     bool assertion = false;
     const int atom = Atom(depth, assertion);
-    if (!ok_) return 0;
+    if (!ok_) {
+      return 0;
+    }
     int min = 0;
     int max = 0;
-    if (!Quantifier(min, max)) return atom;
-    if (assertion) return Fail();  // nothing to repeat
+    if (!Quantifier(min, max)) {
+      return atom;
+    }
+    if (assertion) {
+      return Fail();  // nothing to repeat
+    }
     bool greedy = true;
     if (Peek() == u'?' && Has(0)) {
       greedy = false;
@@ -275,7 +320,9 @@ class Parser {
 
   // Reads a quantifier at the current place, if there is one.
   bool Quantifier(int& min, int& max) {
-    if (AtEnd()) return false;
+    if (AtEnd()) {
+      return false;
+    }
     switch (Peek()) {
       case u'*':
         ++i_;
@@ -295,7 +342,9 @@ class Parser {
       case u'{': {
         const size_t save = i_;
         if (Braces(min, max)) {
-          if (min > max) Fail();
+          if (min > max) {
+            Fail();
+          }
           return true;
         }
         i_ = save;
@@ -310,20 +359,28 @@ class Parser {
   // does not open one (it is then a literal brace).
   bool Braces(int& min, int& max) {
     ++i_;
-    if (!ReadNumber(min)) return false;
+    if (!ReadNumber(min)) {
+      return false;
+    }
     max = min;
     if (Peek() == u',' && Has(0)) {
       ++i_;
       max = kInfinite;
-      if (Has(0) && Peek() >= u'0' && Peek() <= u'9') ReadNumber(max);
+      if (Has(0) && Peek() >= u'0' && Peek() <= u'9') {
+        ReadNumber(max);
+      }
     }
-    if (Peek() != u'}' || !Has(0)) return false;
+    if (Peek() != u'}' || !Has(0)) {
+      return false;
+    }
     ++i_;
     return true;
   }
 
   bool ReadNumber(int& value) {
-    if (!Has(0) || Peek() < u'0' || Peek() > u'9') return false;
+    if (!Has(0) || Peek() < u'0' || Peek() > u'9') {
+      return false;
+    }
     long long v = 0;
     while (Has(0) && Peek() >= u'0' && Peek() <= u'9') {
       v = std::min<long long>(v * 10 + (Peek() - u'0'), kInfinite);
@@ -355,7 +412,9 @@ class Parser {
         int min = 0;
         int max = 0;
         const size_t save = i_;
-        if (Braces(min, max)) return Fail();
+        if (Braces(min, max)) {
+          return Fail();
+        }
         i_ = save + 1;
         return Add({.kind = Kind::Char, .value = c});
       }
@@ -389,14 +448,18 @@ class Parser {
       node.value = ++groups_;
     }
     node.children = {Disjunction(depth + 1)};
-    if (!ok_ || AtEnd() || Peek() != u')') return Fail();
+    if (!ok_ || AtEnd() || Peek() != u')') {
+      return Fail();
+    }
     ++i_;
     return Add(std::move(node));
   }
 
   int Escape(bool& assertion) {
     ++i_;
-    if (AtEnd()) return Fail();  // a lone backslash at the end
+    if (AtEnd()) {
+      return Fail();  // a lone backslash at the end
+    }
     const char16_t c = Peek();
     switch (c) {
       case u'b':
@@ -427,7 +490,9 @@ class Parser {
       const size_t save = i_;
       int number = 0;
       ReadNumber(number);
-      if (number <= totalGroups_) return Add({.kind = Kind::Backref, .value = number});
+      if (number <= totalGroups_) {
+        return Add({.kind = Kind::Backref, .value = number});
+      }
       if (c - u'0' <= totalGroups_) {
         i_ = save + 1;
         return Add({.kind = Kind::Backref, .value = c - u'0'});
@@ -475,7 +540,9 @@ class Parser {
       unsigned value = c - u'0';
       for (int k = 0; k < 2 && Has(0) && Peek() >= u'0' && Peek() <= u'7'; ++k) {
         const unsigned next = value * 8 + (Peek() - u'0');
-        if (next > 0377) break;
+        if (next > 0377) {
+          break;
+        }
         value = next;
         ++i_;
       }
@@ -490,10 +557,18 @@ class Parser {
     for (int k = 0; k < digits; ++k) {
       const char16_t d = Peek(static_cast<size_t>(k));
       int v = -1;
-      if (d >= u'0' && d <= u'9') v = d - u'0';
-      if (d >= u'a' && d <= u'f') v = d - u'a' + 10;
-      if (d >= u'A' && d <= u'F') v = d - u'A' + 10;
-      if (v < 0 || !Has(static_cast<size_t>(k))) return letter;
+      if (d >= u'0' && d <= u'9') {
+        v = d - u'0';
+      }
+      if (d >= u'a' && d <= u'f') {
+        v = d - u'a' + 10;
+      }
+      if (d >= u'A' && d <= u'F') {
+        v = d - u'A' + 10;
+      }
+      if (v < 0 || !Has(static_cast<size_t>(k))) {
+        return letter;
+      }
       value = value * 16 + static_cast<unsigned>(v);
     }
     i_ += static_cast<size_t>(digits);
@@ -511,7 +586,9 @@ class Parser {
   std::optional<char16_t> ClassAtom(std::vector<Range>& escape) {
     const char16_t c = Peek();
     ++i_;
-    if (c != u'\\') return c;
+    if (c != u'\\') {
+      return c;
+    }
     if (AtEnd()) {
       Fail();
       return std::nullopt;
@@ -534,26 +611,42 @@ class Parser {
       ++i_;
     }
     while (ok_) {
-      if (AtEnd()) return Fail();  // unclosed class
-      if (Peek() == u']') break;
+      if (AtEnd()) {
+        return Fail();  // unclosed class
+      }
+      if (Peek() == u']') {
+        break;
+      }
       const std::optional<char16_t> low = ClassAtom(cls.ranges);
-      if (!ok_) return 0;
+      if (!ok_) {
+        return 0;
+      }
       if (Peek() == u'-' && Has(1) && Peek(1) != u']') {
         ++i_;
         const std::optional<char16_t> high = ClassAtom(cls.ranges);
-        if (!ok_) return 0;
+        if (!ok_) {
+          return 0;
+        }
         if (low && high) {
-          if (*low > *high) return Fail();
+          if (*low > *high) {
+            return Fail();
+          }
           cls.ranges.emplace_back(*low, *high);
           continue;
         }
         // A range with a class escape at one end: the dash is a dash.
-        if (low) cls.ranges.emplace_back(*low, *low);
-        if (high) cls.ranges.emplace_back(*high, *high);
+        if (low) {
+          cls.ranges.emplace_back(*low, *low);
+        }
+        if (high) {
+          cls.ranges.emplace_back(*high, *high);
+        }
         cls.ranges.emplace_back(u'-', u'-');
         continue;
       }
-      if (low) cls.ranges.emplace_back(*low, *low);
+      if (low) {
+        cls.ranges.emplace_back(*low, *low);
+      }
     }
     ++i_;
     return AddClass(std::move(cls));
@@ -676,21 +769,29 @@ class Compiler {
         break;
       }
       case Kind::Concat:
-        for (int child : n.children) Emit(child);
+        for (int child : n.children) {
+          Emit(child);
+        }
         break;
       case Kind::Alternation: {
         std::vector<int> jumps;
         for (size_t k = 0; k < n.children.size(); ++k) {
           int split = -1;
-          if (k + 1 < n.children.size()) split = Add({.op = Op::Split});
-          if (split >= 0) At(split).a = Here();
+          if (k + 1 < n.children.size()) {
+            split = Add({.op = Op::Split});
+          }
+          if (split >= 0) {
+            At(split).a = Here();
+          }
           Emit(n.children[k]);
           if (k + 1 < n.children.size()) {
             jumps.push_back(Add({.op = Op::Jump}));
             At(split).b = Here();
           }
         }
-        for (int j : jumps) At(j).a = Here();
+        for (int j : jumps) {
+          At(j).a = Here();
+        }
         break;
       }
       case Kind::Repeat:
@@ -701,7 +802,9 @@ class Compiler {
 
  private:
   void EmitRepeat(const Node& n) {
-    if (n.max == 0) return;  // x{0} matches the empty text, and its groups stay unset
+    if (n.max == 0) {
+      return;  // x{0} matches the empty text, and its groups stay unset
+    }
     const Node& child = nodes_[static_cast<size_t>(n.children[0])];
     if (child.kind == Kind::Char || child.kind == Kind::Any || child.kind == Kind::Class) {
       // One unit per round and no groups: backtracking needs only a count.
@@ -800,7 +903,9 @@ class Matcher {
     int pc = 0;
     int pos = start;
     for (;;) {
-      if (++steps_ > stepLimit_ || stack_.size() > kEntryLimit) return SearchResult::Failed;
+      if (++steps_ > stepLimit_ || stack_.size() > kEntryLimit) {
+        return SearchResult::Failed;
+      }
       const Inst& in = prog_.code[static_cast<size_t>(pc)];
       bool ok = true;
       switch (in.op) {
@@ -808,7 +913,9 @@ class Matcher {
         case Op::Any:
         case Op::Class:
           ok = pos < n_ && prog_.MatchesOne(in, s_[static_cast<size_t>(pos)]);
-          if (ok) ++pos, ++pc;
+          if (ok) {
+            ++pos, ++pc;
+          }
           break;
         case Op::Bol:
           ok = pos == 0 || (prog_.multiline && IsLineTerminator(s_[static_cast<size_t>(pos - 1)]));
@@ -869,7 +976,9 @@ class Matcher {
         case Op::IterStart:
           Push({EntryKind::RestoreIter, in.a, Iter(in.a), 0});
           Iter(in.a) = pos;
-          for (int g = in.b; g < in.c; ++g) SetCapture(g, -1, -1);
+          for (int g = in.b; g < in.c; ++g) {
+            SetCapture(g, -1, -1);
+          }
           ++pc;
           break;
         case Op::IterEnd: {
@@ -904,7 +1013,9 @@ class Matcher {
             // are undone when matching backtracks over it.
             size_t w = barrier;
             for (size_t r = barrier + 1; r < stack_.size(); ++r) {
-              if (IsRestore(stack_[r].kind)) stack_[w++] = stack_[r];
+              if (IsRestore(stack_[r].kind)) {
+                stack_[w++] = stack_[r];
+              }
             }
             stack_.resize(w);
             pc = b.a;
@@ -921,7 +1032,9 @@ class Matcher {
           caps_[1] = pos;
           return SearchResult::Found;
       }
-      if (!ok && !Backtrack(pc, pos)) return SearchResult::NotFound;
+      if (!ok && !Backtrack(pc, pos)) {
+        return SearchResult::NotFound;
+      }
     }
   }
 
@@ -936,7 +1049,9 @@ class Matcher {
   void SetCapture(int g, int start, int end) {
     int& s = caps_[static_cast<size_t>(g) * 2];
     int& e = caps_[static_cast<size_t>(g) * 2 + 1];
-    if (s == start && e == end) return;
+    if (s == start && e == end) {
+      return;
+    }
     Push({EntryKind::RestoreCapture, g, s, e});
     s = start;
     e = end;
@@ -945,14 +1060,22 @@ class Matcher {
   bool Backref(int g, int& pos) {
     const int start = caps_[static_cast<size_t>(g) * 2];
     const int end = caps_[static_cast<size_t>(g) * 2 + 1];
-    if (start < 0) return true;  // a group that took no part matches the empty text
+    if (start < 0) {
+      return true;  // a group that took no part matches the empty text
+    }
     const int len = end - start;
-    if (len > n_ - pos) return false;
+    if (len > n_ - pos) {
+      return false;
+    }
     for (int k = 0; k < len; ++k) {
       char16_t x = s_[static_cast<size_t>(start + k)];
       char16_t y = s_[static_cast<size_t>(pos + k)];
-      if (prog_.ignoreCase) x = Canonical(x), y = Canonical(y);
-      if (x != y) return false;
+      if (prog_.ignoreCase) {
+        x = Canonical(x), y = Canonical(y);
+      }
+      if (x != y) {
+        return false;
+      }
     }
     pos += len;
     return true;
@@ -966,13 +1089,21 @@ class Matcher {
       int count = 0;
       while (count < in.c && p < n_ && prog_.MatchesOne(unit, s_[static_cast<size_t>(p)])) {
         ++p, ++count;
-        if ((count & 1023) == 0 && (steps_ += 1024) > stepLimit_) return false;
+        if ((count & 1023) == 0 && (steps_ += 1024) > stepLimit_) {
+          return false;
+        }
       }
-      if (count < fewest) return false;
-      if (count > fewest) Push({EntryKind::StarBack, pc + 2, pos + fewest, p});
+      if (count < fewest) {
+        return false;
+      }
+      if (count > fewest) {
+        Push({EntryKind::StarBack, pc + 2, pos + fewest, p});
+      }
     } else {
       for (int k = 0; k < fewest; ++k, ++p) {
-        if (p >= n_ || !prog_.MatchesOne(unit, s_[static_cast<size_t>(p)])) return false;
+        if (p >= n_ || !prog_.MatchesOne(unit, s_[static_cast<size_t>(p)])) {
+          return false;
+        }
       }
       if (in.c > fewest) {
         Push({EntryKind::LazyBack, pc + 2, p, in.c == kInfinite ? kInfinite : in.c - fewest});
@@ -1028,14 +1159,18 @@ class Matcher {
         case EntryKind::StarBack:
           pc = e.a;
           pos = --e.c;
-          if (e.c == e.b) stack_.pop_back();
+          if (e.c == e.b) {
+            stack_.pop_back();
+          }
           return true;
         case EntryKind::LazyBack: {
           const Inst& unit = prog_.code[static_cast<size_t>(e.a - 1)];
           if (e.b < n_ && prog_.MatchesOne(unit, s_[static_cast<size_t>(e.b)])) {
             pc = e.a;
             pos = ++e.b;
-            if (e.c != kInfinite && --e.c == 0) stack_.pop_back();
+            if (e.c != kInfinite && --e.c == 0) {
+              stack_.pop_back();
+            }
             return true;
           }
           stack_.pop_back();
@@ -1092,7 +1227,9 @@ std::unique_ptr<Regex> Regex::CompileProgram(std::u16string_view pattern, Option
   auto program = std::make_unique<Program>();
   Parser parser(pattern, nodes, program->classes);
   const std::optional<int> root = parser.Parse();
-  if (!root) return nullptr;
+  if (!root) {
+    return nullptr;
+  }
   program->groups = parser.Groups();
   program->ignoreCase = options.ignoreCase;
   program->multiline = options.multiline;
@@ -1104,7 +1241,9 @@ std::unique_ptr<Regex> Regex::CompileProgram(std::u16string_view pattern, Option
     program->firstUnits.push_back(unit);
     if (options.ignoreCase) {
       for (const auto& [canonical, variant] : CaseVariants()) {
-        if (canonical == unit) program->firstUnits.push_back(variant);
+        if (canonical == unit) {
+          program->firstUnits.push_back(variant);
+        }
       }
     }
   }
@@ -1124,10 +1263,16 @@ SearchResult Regex::Search(std::u16string_view subject, size_t start, bool ancho
 
 SearchResult Regex::SearchFrom(std::u16string_view subject, size_t start, bool anchored,
                                std::vector<int>& spans) const {
-  if (start > subject.size()) return SearchResult::NotFound;
-  if (subject.size() >= static_cast<size_t>(INT_MAX)) return SearchResult::Failed;
+  if (start > subject.size()) {
+    return SearchResult::NotFound;
+  }
+  if (subject.size() >= static_cast<size_t>(INT_MAX)) {
+    return SearchResult::Failed;
+  }
   thread_local Scratch scratch;
-  if (scratch.stack.capacity() > (1u << 16)) scratch = Scratch{};  // give back a big stack
+  if (scratch.stack.capacity() > (1u << 16)) {
+    scratch = Scratch{};  // give back a big stack
+  }
   Matcher matcher(*program_, subject, scratch);
   const auto& first = program_->firstUnits;
   // A pattern that begins with an unbounded repetition of one unit (.*x):
@@ -1140,20 +1285,28 @@ SearchResult Regex::SearchFrom(std::u16string_view subject, size_t start, bool a
       // Skip to the next place where the first unit can match.
       while (at < subject.size() &&
              std::find(first.begin(), first.end(), subject[at]) == first.end()) {
-        if (anchored) return SearchResult::NotFound;
+        if (anchored) {
+          return SearchResult::NotFound;
+        }
         ++at;
       }
-      if (at == subject.size()) return SearchResult::NotFound;
+      if (at == subject.size()) {
+        return SearchResult::NotFound;
+      }
     }
     const SearchResult result = matcher.TryAt(static_cast<int>(at));
     if (result == SearchResult::Found) {
       spans = matcher.Spans();
       return result;
     }
-    if (result == SearchResult::Failed || anchored) return result;
+    if (result == SearchResult::Failed || anchored) {
+      return result;
+    }
     if (leadingStar) {
       const Inst& unit = program_->code[1];
-      while (at < subject.size() && program_->MatchesOne(unit, subject[at])) ++at;
+      while (at < subject.size() && program_->MatchesOne(unit, subject[at])) {
+        ++at;
+      }
     }
   }
   return SearchResult::NotFound;

@@ -14,7 +14,9 @@ size_t GbkCharLength(std::string_view text, size_t i) {
   const auto lead = static_cast<unsigned char>(text[i]);
   if (lead >= 0x81 && lead <= 0xFE && i + 1 < text.size()) {
     const auto trail = static_cast<unsigned char>(text[i + 1]);
-    if (trail >= 0x40 && trail <= 0xFE && trail != 0x7F) return 2;
+    if (trail >= 0x40 && trail <= 0xFE && trail != 0x7F) {
+      return 2;
+    }
   }
   return 1;
 }
@@ -62,7 +64,9 @@ bool RegexObject::Create(std::string_view pattern, std::string_view subject,
   cachedByte_ = 0;
 
   regex_ = regex::Regex::Compile(GbkToUtf16(pattern_), options);
-  if (regex_ == nullptr) return false;
+  if (regex_ == nullptr) {
+    return false;
+  }
   FindMatches(1);
   if (searchFailed_ && found_ == 0) {
     // The engine gave up on this subject: no match list, as for a bad pattern.
@@ -73,7 +77,9 @@ bool RegexObject::Create(std::string_view pattern, std::string_view subject,
 }
 
 void RegexObject::FindMatches(size_t count) const {
-  if (regex_ == nullptr) return;
+  if (regex_ == nullptr) {
+    return;
+  }
   std::vector<int> spans;
   while (found_ < count && !exhausted_) {
     if (!global_ && found_ == 1) {
@@ -104,9 +110,13 @@ void RegexObject::FindMatches(size_t count) const {
 }
 
 const int* RegexObject::Spans(int matchIndex) const {
-  if (regex_ == nullptr || matchIndex < 1) return nullptr;
+  if (regex_ == nullptr || matchIndex < 1) {
+    return nullptr;
+  }
   FindMatches(static_cast<size_t>(matchIndex));
-  if (static_cast<size_t>(matchIndex) > found_) return nullptr;
+  if (static_cast<size_t>(matchIndex) > found_) {
+    return nullptr;
+  }
   const size_t stride = 2 * (static_cast<size_t>(regex_->GroupCount()) + 1);
   return spans_.data() + (static_cast<size_t>(matchIndex) - 1) * stride;
 }
@@ -132,14 +142,20 @@ std::string RegexObject::Slice(int unitStart, int unitEnd) const {
 }
 
 std::string RegexObject::GetPattern() const {
-  if (!created_) return {};
+  if (!created_) {
+    return {};
+  }
   return Utf16ToGbk(GbkToUtf16(pattern_));
 }
 
 std::string RegexObject::ReplaceMatches(std::string_view replacement) const {
-  if (regex_ == nullptr) return {};
+  if (regex_ == nullptr) {
+    return {};
+  }
   FindMatches(SIZE_MAX);
-  if (searchFailed_) return {};
+  if (searchFailed_) {
+    return {};
+  }
   const auto groups = static_cast<size_t>(regex_->GroupCount());
   const size_t stride = 2 * (groups + 1);
   std::string out;
@@ -170,14 +186,18 @@ std::string RegexObject::ReplaceMatches(std::string_view replacement) const {
         const char third = i + 2 < replacement.size() ? replacement[i + 2] : '\0';
         if (third >= '0' && third <= '9') {
           const size_t two = group * 10 + static_cast<size_t>(third - '0');
-          if (two >= 1 && two <= groups) group = two, used = 2;
+          if (two >= 1 && two <= groups) {
+            group = two, used = 2;
+          }
         }
         if (group < 1 || group > groups) {
           out += c;
           continue;
         }
         const int start = spans[2 * group];
-        if (start >= 0) out += Slice(start, spans[2 * group + 1]);
+        if (start >= 0) {
+          out += Slice(start, spans[2 * group + 1]);
+        }
         i += used;
         continue;
       } else {
@@ -193,29 +213,39 @@ std::string RegexObject::ReplaceMatches(std::string_view replacement) const {
 }
 
 int RegexObject::GetMatchCount() const {
-  if (regex_ == nullptr) return 0;
+  if (regex_ == nullptr) {
+    return 0;
+  }
   FindMatches(SIZE_MAX);
   return static_cast<int>(found_);
 }
 
 std::string RegexObject::GetMatchText(int matchIndex, int* position) const {
   const int* spans = Spans(matchIndex);
-  if (position != nullptr) *position = spans ? ByteOffset(spans[0]) : -2;
+  if (position != nullptr) {
+    *position = spans ? ByteOffset(spans[0]) : -2;
+  }
   return spans ? Slice(spans[0], spans[1]) : std::string();
 }
 
 std::string RegexObject::GetSubMatchText(int matchIndex, int subMatchIndex, int* position) const {
   const int* spans = Spans(matchIndex);
   if (spans == nullptr || subMatchIndex < 1 || subMatchIndex > regex_->GroupCount()) {
-    if (position != nullptr) *position = -2;
+    if (position != nullptr) {
+      *position = -2;
+    }
     return {};
   }
   const int start = spans[2 * subMatchIndex];
   if (start < 0) {  // the group took no part in this match
-    if (position != nullptr) *position = ByteOffset(spans[0]);
+    if (position != nullptr) {
+      *position = ByteOffset(spans[0]);
+    }
     return {};
   }
-  if (position != nullptr) *position = ByteOffset(start);
+  if (position != nullptr) {
+    *position = ByteOffset(start);
+  }
   return Slice(start, spans[2 * subMatchIndex + 1]);
 }
 
