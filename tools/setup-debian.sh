@@ -12,7 +12,8 @@ apt-get install -y -qq --no-install-recommends \
   xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei locales \
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
   wine wine64 fonts-wine \
-  chromium python3 clang libclang-rt-14-dev \
+  chromium python3 clang libclang-rt-14-dev clang-format clang-tidy \
+  openbox x11-apps dpkg-dev fakeroot lintian desktop-file-utils zip unzip file \
   >/dev/null
 
 # A comma-decimal locale for the locale tests, and the Chinese one under which
