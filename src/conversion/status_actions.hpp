@@ -2,8 +2,8 @@
 // status reset on each tick of the status timer (时钟1) and the preview (按钮2).
 #pragma once
 
-#include "app/handlers.hpp"
 #include "app/tool_window.hpp"
+#include "platform/services.hpp"
 
 namespace zarvo {
 

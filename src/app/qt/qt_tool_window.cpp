@@ -16,10 +16,13 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
-#include "app/qt/qt_text.hpp"
+#include "platform/qt/qt_text.hpp"
 
 namespace zarvo {
 namespace {
+
+// The control whose double-click a watched widget raises.
+constexpr char kDoubleClickControl[] = "zarvoDoubleClickControl";
 
 QColor ToQColor(Rgb rgb) { return QColor(rgb.red, rgb.green, rgb.blue); }
 
@@ -134,7 +137,11 @@ void QtToolWindow::CreateControl(const ControlEntry& entry) {
       box->setFrameShadow(QFrame::Sunken);
       box->setLineWidth(entry.border == EditBorder::ThinSunken ? 1 : 2);
       connect(box, &QPlainTextEdit::textChanged, this, [this, id] { model_.MarkEditedByUser(id); });
-      box->viewport()->installEventFilter(this);
+      if (IsBound(id, Event::DoubleClick)) {
+        // A double-click lands on the viewport, inside the frame.
+        box->viewport()->setProperty(kDoubleClickControl, static_cast<int>(id));
+        box->viewport()->installEventFilter(this);
+      }
       widget = box;
       break;
     }
@@ -187,7 +194,7 @@ void QtToolWindow::ShowAll(ControlId id) {
     }
   }
   for (Field field :
-       {Field::Text, Field::Visible, Field::Enabled, Field::Selection, Field::Bold, Field::Rows}) {
+       {Field::Text, Field::Visible, Field::Enabled, Field::Selection, Field::Bold}) {
     FieldChanged(id, field);
   }
 }
@@ -242,15 +249,6 @@ void QtToolWindow::FieldChanged(ControlId id, Field field) {
         widget->setFont(font);
       }
       break;
-    case Field::Rows:
-      if (kind == ControlKind::List) {
-        auto* list = static_cast<QListWidget*>(widget);
-        list->clear();
-        for (const std::string& row : model_.Rows(id)) {
-          list->addItem(FromGbk(row));
-        }
-      }
-      break;
   }
 }
 
@@ -267,10 +265,12 @@ std::string QtToolWindow::EditedText(ControlId id) {
 }
 
 bool QtToolWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonDblClick &&
-      watched == static_cast<QPlainTextEdit*>(Widget(ControlId::编辑框1))->viewport()) {
-    model_.Raise(ControlId::编辑框1, Event::DoubleClick);
-    return true;
+  if (event->type() == QEvent::MouseButtonDblClick) {
+    const QVariant control = watched->property(kDoubleClickControl);
+    if (control.isValid()) {
+      model_.Raise(static_cast<ControlId>(control.toInt()), Event::DoubleClick);
+      return true;
+    }
   }
   return QWidget::eventFilter(watched, event);
 }

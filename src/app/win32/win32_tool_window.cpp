@@ -12,7 +12,7 @@ namespace {
 
 using enum ControlId;
 
-constexpr UINT_PTR kStatusTimer = 1;
+constexpr UINT_PTR kStatusTimerId = 1;
 constexpr UINT kRaisePicksMessage = WM_APP + 1;
 constexpr UINT_PTR kSubclassId = 0x2A750;
 // A drop-down list's window height is its opened list's; the closed field is
@@ -90,8 +90,13 @@ Win32ToolWindow::Win32ToolWindow(HINSTANCE instance, ToolWindow& model) : model_
   }
   CreateControls(instance);
   model_.SetView(this);
-  // The status timer runs from creation for as long as the window exists.
-  SetTimer(window_, kStatusTimer, static_cast<UINT>(Entry(时钟1).intervalMs), nullptr);
+}
+
+void Win32ToolWindow::StartTimer() {
+  if (window_ != nullptr) {
+    SetTimer(window_, kStatusTimerId, static_cast<UINT>(Entry(kStatusResetTimer).intervalMs),
+             nullptr);
+  }
 }
 
 Win32ToolWindow::~Win32ToolWindow() {
@@ -192,9 +197,6 @@ void Win32ToolWindow::CreateControls(HINSTANCE instance) {
       case ControlKind::FlatButton:
         SetWindowSubclass(control, FlatButtonProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
         break;
-      case ControlKind::List:
-        ShowRows(id);
-        break;
       default:
         break;
     }
@@ -208,7 +210,7 @@ void Win32ToolWindow::Show() {
   ShowWindow(window_, SW_SHOWNORMAL);
   SetForegroundWindow(window_);
   UpdateWindow(window_);
-  SetFocus(Control(编辑框1));
+  SetFocus(Control(kCodeInputBox));
 }
 
 bool Win32ToolWindow::PreTranslate(MSG& message) {
@@ -252,23 +254,6 @@ void Win32ToolWindow::ShowText(ControlId id) {
   settingText_ = false;
 }
 
-void Win32ToolWindow::ShowRows(ControlId id) {
-  HWND list = Control(id);
-  if (list == nullptr) {
-    return;
-  }
-  ListView_DeleteAllItems(list);
-  int index = 0;
-  for (const std::string& row : model_.Rows(id)) {
-    std::wstring text = WideFromGbk(row);
-    LVITEMW item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = index++;
-    item.pszText = text.data();
-    SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-  }
-}
-
 void Win32ToolWindow::FieldChanged(ControlId id, Field field) {
   HWND control = Control(id);
   if (control == nullptr) {
@@ -292,9 +277,6 @@ void Win32ToolWindow::FieldChanged(ControlId id, Field field) {
       SendMessageW(control, WM_SETFONT,
                    reinterpret_cast<WPARAM>(model_.Bold(id) ? boldCaptionFont_ : plainCaptionFont_),
                    TRUE);
-      break;
-    case Field::Rows:
-      ShowRows(id);
       break;
   }
 }
@@ -397,8 +379,8 @@ LRESULT Win32ToolWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       DrawFlatButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
       return TRUE;
     case WM_TIMER:
-      if (wParam == kStatusTimer) {
-        model_.Raise(时钟1, Event::Tick);
+      if (wParam == kStatusTimerId) {
+        model_.Raise(kStatusResetTimer, Event::Tick);
       }
       return 0;
     case kRaisePicksMessage:
@@ -411,7 +393,7 @@ LRESULT Win32ToolWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_DESTROY:
-      KillTimer(window_, kStatusTimer);
+      KillTimer(window_, kStatusTimerId);
       PostQuitMessage(0);
       return 0;
     default:
@@ -471,8 +453,8 @@ LRESULT CALLBACK Win32ToolWindow::ContainerProc(HWND window, UINT message, WPARA
 }
 
 // Every edit box: a text that another program sets directly counts as the
-// user's (a multi-line box sends no EN_CHANGE for it); a double-click empties
-// the code input box.
+// user's (a multi-line box sends no EN_CHANGE for it); a double-click raises
+// the event where the events table binds one.
 LRESULT CALLBACK Win32ToolWindow::EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                            UINT_PTR, DWORD_PTR self) {
   auto& owner = *reinterpret_cast<Win32ToolWindow*>(self);
@@ -487,8 +469,9 @@ LRESULT CALLBACK Win32ToolWindow::EditProc(HWND window, UINT message, WPARAM wPa
     }
     case WM_LBUTTONDBLCLK: {
       const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
-      if (IdOf(owner.controls_, window) == 编辑框1) {
-        owner.model_.Raise(编辑框1, Event::DoubleClick);
+      const std::optional<ControlId> id = IdOf(owner.controls_, window);
+      if (id && IsBound(*id, Event::DoubleClick)) {
+        owner.model_.Raise(*id, Event::DoubleClick);
       }
       return result;
     }
