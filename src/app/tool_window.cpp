@@ -12,7 +12,7 @@ using enum ControlId;
 
 constexpr EventBinding kEvents[] = {
     {std::nullopt, Event::Creation},  // starts the template fetch
-    {kCodeInputBox, Event::DoubleClick},  // empties the code input box
+    {编辑框1, Event::DoubleClick},    // empties the code input box
     {组合框1, Event::ItemChosen},     // target area preset
     {组合框3, Event::ItemChosen},     // code width preset
     {组合框2, Event::ItemChosen},     // spacing preset

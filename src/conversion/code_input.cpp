@@ -3,8 +3,7 @@
 namespace zarvo {
 
 void RegisterCodeInputClearing(ToolWindow& window) {
-  window.On(kCodeInputBox, Event::DoubleClick,
-            [](ToolWindow& w) { w.SetText(kCodeInputBox, {}); });
+  window.On(kCodeInputBox, Event::DoubleClick, [](ToolWindow& w) { w.SetText(kCodeInputBox, {}); });
 }
 
 }  // namespace zarvo

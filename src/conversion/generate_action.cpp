@@ -51,9 +51,9 @@ void GenerateAndCopy(ToolWindow& window, Clipboard& clipboard, Files& files,
     return;
   }
 
-  window.SetText(kCodeOutputBox,
-                 ConvertCode(templates, targetArea, window.Text(kSpacingBox), window.Text(kModuleHeightBox),
-                             window.Text(kOffsetBox), window.Text(kCodeInputBox)));
+  window.SetText(kCodeOutputBox, ConvertCode(templates, targetArea, window.Text(kSpacingBox),
+                                             window.Text(kModuleHeightBox), window.Text(kOffsetBox),
+                                             window.Text(kCodeInputBox)));
   const std::string& output = window.Text(kCodeOutputBox);
   const bool copied = clipboard.SetText(output);
   ShowStatus(window, copied ? kGeneratedAndCopied : kGeneratedNotCopied);

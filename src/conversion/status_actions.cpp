@@ -10,8 +10,8 @@ namespace {
 void CopyPlaceholder(ToolWindow& window, Clipboard& clipboard) {
   // The height goes in as typed: a placeholder stands for a module of the
   // other area, so no spacing correction applies to it.
-  const std::string table =
-      SubstituteText(window.Text(kPlaceholderTemplateBox), kHeightToken, window.Text(kModuleHeightBox), 1, 1, false);
+  const std::string table = SubstituteText(window.Text(kPlaceholderTemplateBox), kHeightToken,
+                                           window.Text(kModuleHeightBox), 1, 1, false);
   const bool copied = clipboard.SetText(table);
   // Saying "generated" when nothing reached the clipboard would have the user
   // paste whatever was there before.

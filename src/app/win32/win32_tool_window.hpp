@@ -55,6 +55,7 @@ class Win32ToolWindow final : public WindowView {
 
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls(HINSTANCE instance);
+  void SetUpControl(const ControlEntry& entry, HWND control);
   void OnCommand(ControlId id, int code);
   LRESULT OnControlColour(HDC dc, HWND control);
   void DrawFlatButton(const DRAWITEMSTRUCT& item);
