@@ -15,14 +15,14 @@ namespace zarvo {
 // The controls keep the names the shop's tool makers know them by.
 enum class ControlId : uint8_t {
   分组框1,           // global settings group
-  透明标签1,         // label "欲转换到"
+  透明标签1,         // label of the target area selector
   组合框1,           // target area selector
-  透明标签2,         // label "代码宽度"
+  透明标签2,         // label of the code width selector
   组合框3,           // code width selector
-  透明标签4,         // label "模块高度"
+  透明标签4,         // label of the module height box
   编辑框5,           // module height box
   超级按钮1,         // read-height button
-  透明标签5,         // label "偏移调整"
+  透明标签5,         // label of the offset box
   编辑框6,           // offset box
   透明标签3,         // spacing label
   组合框2,           // spacing selector

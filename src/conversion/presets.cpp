@@ -11,7 +11,7 @@ namespace {
 // Texts are UTF-8 here and GBK in the window.
 
 struct TargetAreaRow {
-  int codeWidthSelection;         // 组合框3: the area's module width is always "全屏"
+  int codeWidthSelection;         // 组合框3: the area's module width is always full screen
   bool codeWidthEnabled;          // 组合框3: only the 750 area may take 950-pixel code
   std::string_view spacingLabel;  // 透明标签3
   std::string_view offset;        // 编辑框6
@@ -19,8 +19,8 @@ struct TargetAreaRow {
 };
 
 // Indexed by the selection of 组合框1. The offset is the area's own: picking the
-// area does not run the code width preset, so "750区" gives -580 even though
-// "全屏" is then shown.
+// area does not run the code width preset, so the 750 area gives -580 even though
+// full screen is then shown.
 constexpr TargetAreaRow kTargetAreaRows[] = {
     {0, true, kArea750SpacingCaption, "-580", kArea750InputCaption},
     {0, false, "消除下间距", "-94", kArea190InputCaption},
@@ -29,21 +29,21 @@ constexpr TargetAreaRow kTargetAreaRows[] = {
 // Indexed by the selection of 组合框3: the offset that pushes code of that
 // width out of the 750 module.
 constexpr std::string_view kCodeWidthOffsets[] = {
-    "-574",  // 全屏
+    "-574",  // full screen
     "-200",  // 950
 };
 
 struct SpacingRow {
   std::string_view spacing;  // 编辑框4 text
-  bool boxShown;             // 编辑框4: only "自定义" lets the user type a value
+  bool boxShown;             // 编辑框4: only the custom item lets the user type a value
 };
 
 // Indexed by the selection of 组合框2.
 constexpr SpacingRow kSpacingRows[] = {
-    {"0", false},    // 不消除
+    {"0", false},    // no correction
     {"-10", false},  // -10
     {"-20", false},  // -20
-    {"-40", true},   // 自定义
+    {"-40", true},   // custom
 };
 
 // The row of `rows` for the selector's current selection; null for an index

@@ -17,7 +17,9 @@ using test::G;
 // Every match text of a RegexObject, in order.
 std::vector<std::string> AllMatches(const RegexObject& re) {
   std::vector<std::string> out;
-  for (int i = 1; i <= re.GetMatchCount(); ++i) out.push_back(re.GetMatchText(i));
+  for (int i = 1; i <= re.GetMatchCount(); ++i) {
+    out.push_back(re.GetMatchText(i));
+  }
   return out;
 }
 
@@ -182,7 +184,9 @@ TEST_P(SyntaxTest, Matches) {
   ASSERT_TRUE(re.Create(c.pattern, c.subject));
   EXPECT_EQ(AllMatches(re), c.matches);
   Strings groups;
-  for (int g = 1; g <= re.GetSubMatchCount(); ++g) groups.push_back(re.GetSubMatchText(1, g));
+  for (int g = 1; g <= re.GetSubMatchCount(); ++g) {
+    groups.push_back(re.GetSubMatchText(1, g));
+  }
   EXPECT_EQ(groups, c.groupsOfFirst);
 }
 
@@ -368,7 +372,9 @@ TEST(RegexObjectTest, LongLineWithPerCharacterPatterns) {
   const std::string run(100000, 'a');
   const std::string dots = run + "x";
   std::string alternating;
-  for (int i = 0; i < 50000; ++i) alternating += "ab";
+  for (int i = 0; i < 50000; ++i) {
+    alternating += "ab";
+  }
   alternating += "c";
   struct {
     const char* pattern;
@@ -402,7 +408,7 @@ TEST(RegexObjectTest, RunawayBacktrackingGivesUp) {
 }
 
 TEST(RegexObjectTest, TenMegabyteLine) {
-  std::string code(10 * 1024 * 1024, 'x');
+  std::string code(size_t{10} * 1024 * 1024, 'x');
   code.replace(code.size() - 20, 12, "height:580px");
   RegexObject re;
   ASSERT_TRUE(re.Create("height:?=?\\s?(\\d{2,4})", code));
