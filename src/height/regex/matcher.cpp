@@ -268,9 +268,9 @@ class Matcher {
     if (len > n_ - pos) {
       return false;
     }
-    for (int k = 0; k < len; ++k) {
-      char16_t x = s_[static_cast<size_t>(start + k)];
-      char16_t y = s_[static_cast<size_t>(pos + k)];
+    for (size_t k = 0; k < static_cast<size_t>(len); ++k) {
+      char16_t x = s_[static_cast<size_t>(start) + k];
+      char16_t y = s_[static_cast<size_t>(pos) + k];
       if (prog_.ignoreCase) {
         x = Canonical(x), y = Canonical(y);
       }
@@ -283,7 +283,7 @@ class Matcher {
   }
 
   bool Star(const Inst& in, int& pc, int& pos) {
-    const Inst& unit = prog_.code[static_cast<size_t>(pc + 1)];
+    const Inst& unit = prog_.code[static_cast<size_t>(pc) + 1];
     int p = pos;
     const int fewest = in.b;
     if (in.flag) {
