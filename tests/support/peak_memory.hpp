@@ -4,8 +4,9 @@
 #include <cstddef>
 
 #ifdef _WIN32
-#include <psapi.h>
 #include <windows.h>
+// after windows.h, whose types it uses
+#include <psapi.h>
 #else
 #include <sys/resource.h>
 #endif
