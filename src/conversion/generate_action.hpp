@@ -9,10 +9,17 @@
 
 namespace zarvo {
 
-// What the status label says after a generation (UTF-8).
-// Success is kGeneratedAndCopied, the status label's text in the control table.
+// What the status label says after a generation (UTF-8), the first that
+// applies: the copy failed, the preview page was not written (also when the
+// program's directory is unknown, since there is then no page to preview), a
+// built-in template stood in for one the server did not deliver, or success:
+// kGeneratedAndCopied, the status label's text in the control table.
 inline constexpr std::string_view kGeneratedNotCopied =
     "代码已生成，但复制失败，请手动复制输出框中的代码";
+inline constexpr std::string_view kPreviewNotWritten = "代码已生成并复制，但预览页 yl.htm 未能写入";
+inline constexpr std::string_view kBuiltinTemplatesUsed =
+    "未能取得模板服务器的模板，已用内置模板生成并复制";
+// Only for a target area without any template (neither 750 nor 190).
 inline constexpr std::string_view kTemplateMissing = "模板尚未加载，请检查网络后重新打开本工具";
 
 void GenerateAndCopy(ToolWindow& window, Clipboard& clipboard, Files& files,

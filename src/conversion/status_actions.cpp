@@ -31,8 +31,12 @@ void RegisterStatusActions(ToolWindow& window, Services& services) {
             [&services](ToolWindow& w) { CopyPlaceholder(w, services.clipboard); });
   window.On(kStatusResetTimer, Event::Tick, ResetStatus);
   // The shell reports nothing back; a missing page is the browser's to show.
+  // Without the program's directory there is no page of ours to open (the
+  // path would name the root of the file system).
   window.On(kPreviewButton, Event::Click, [&services](ToolWindow&) {
-    services.shell.OpenWithDefaultProgram(PreviewFilePath(services.programDirectory));
+    if (!services.programDirectory.empty()) {
+      services.shell.OpenWithDefaultProgram(PreviewFilePath(services.programDirectory));
+    }
   });
 }
 

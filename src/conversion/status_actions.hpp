@@ -13,7 +13,7 @@ namespace zarvo {
 // Status reset: hides the status label 透明标签生成结果 and puts 按钮3 back to
 // its caption in the control table, on every tick.
 // Preview: hands yl.htm in the program's directory to the desktop's opener,
-// whether or not it exists.
+// whether or not it exists; nothing when the program's directory is unknown.
 void RegisterStatusActions(ToolWindow& window, Services& services);
 
 }  // namespace zarvo

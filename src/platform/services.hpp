@@ -68,6 +68,9 @@ struct Services {
   Threads& threads;
   HttpClient& http;
   std::filesystem::path programDirectory;
+  // The template server, HOST[:PORT], as chosen at start-up; empty: the one
+  // the program was built with.
+  std::string templateHost{};
 };
 
 // The directory of an executable: its full path cut at the last separator,

@@ -93,8 +93,10 @@ void StartTemplateFetch(ToolWindow& window, Services& services) {
   // may destroy while the worker still runs.
   WindowThread& windowThread = services.windowThread;
   HttpClient& http = services.http;
-  services.threads.StartDetached([&window, &windowThread, &http] {
-    FetchTemplates(window, windowThread, http, TemplateHost());
+  std::string host =
+      services.templateHost.empty() ? std::string(TemplateHost()) : services.templateHost;
+  services.threads.StartDetached([&window, &windowThread, &http, host = std::move(host)] {
+    FetchTemplates(window, windowThread, http, host);
   });
 }
 

@@ -39,8 +39,8 @@ std::string TemplateText(std::string_view body);
 void FetchTemplates(ToolWindow& window, WindowThread& windowThread, HttpClient& http,
                     std::string_view host);
 
-// Starts FetchTemplates on a detached thread against the built-in host and
-// returns at once. The worker keeps the window, the window thread and the HTTP
+// Starts FetchTemplates on a detached thread against the services' template
+// host (the built-in one when that is empty) and returns at once. The worker keeps the window, the window thread and the HTTP
 // client by reference: the client must live until the process ends, and the
 // window thread must run no more tasks once the window is gone.
 void StartTemplateFetch(ToolWindow& window, Services& services);

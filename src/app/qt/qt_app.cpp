@@ -1,5 +1,6 @@
 #include "app/qt/qt_app.hpp"
 
+#include <utility>
 #include <vector>
 
 #include "platform/posix/http_curl.hpp"
@@ -36,6 +37,7 @@ QtApp::QtApp(QtAppOptions options) : windowThread_(NewWindowThread()) {
       .threads = options.threads ? *options.threads : ProcessThreads(),
       .http = options.http ? *options.http : ProcessHttpClient(),
       .programDirectory = ProgramDirectory(),
+      .templateHost = std::move(options.templateHost),
   });
   StartUp(model_, *services_, *this);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "app/qt/qt_tool_window.hpp"
 #include "app/startup.hpp"
@@ -17,6 +18,8 @@ struct QtAppOptions {
   Shell* shell = nullptr;
   Threads* threads = nullptr;
   HttpClient* http = nullptr;
+  // The template server chosen at start-up; empty: the build setting.
+  std::string templateHost{};
 };
 
 class QtApp final : public FrontEnd {

@@ -3,10 +3,15 @@
 // These build on windows.h.
 #include <commctrl.h>
 #include <objbase.h>
+#include <shellapi.h>
 
+#include <cstdlib>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "app/startup.hpp"
+#include "platform/gbk.hpp"
 #include "platform/platform.hpp"
 #include "platform/win32/win32_services.hpp"
 
@@ -43,6 +48,44 @@ struct Program final : FrontEnd {
   Services services{clipboard, files, shell, windowThread, threads, http, ProgramDirectory()};
 };
 
+constexpr std::string_view kProgram = "zarvo750";
+
+std::string ToUtf8(const wchar_t* text) {
+  const std::wstring_view view(text);
+  return Utf16ToUtf8(std::u16string(view.begin(), view.end()));
+}
+
+// The program's own command line, split as the C runtime splits it.
+StartRequest ReadCommandLine() {
+  int count = 0;
+  wchar_t** split = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> arguments;
+  for (int i = 1; split != nullptr && i < count; ++i) {
+    arguments.push_back(ToUtf8(split[i]));
+  }
+  LocalFree(split);
+  const wchar_t* environment = _wgetenv(L"ZARVO_TEMPLATE_HOST");
+  const std::string host = environment != nullptr ? ToUtf8(environment) : std::string();
+  return ParseCommandLine(kProgram, arguments, environment != nullptr ? host.c_str() : nullptr);
+}
+
+// A window program has no console to print to: the message goes into a
+// message box, and also to the standard stream when one was handed over (a
+// redirection or a pipe).
+void Tell(const StartRequest& request) {
+  const bool refused = request.action == StartRequest::Action::Refuse;
+  HANDLE stream = GetStdHandle(refused ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+  if (stream != nullptr && stream != INVALID_HANDLE_VALUE) {
+    DWORD written = 0;
+    WriteFile(stream, request.message.data(), static_cast<DWORD>(request.message.size()), &written,
+              nullptr);
+  }
+  const std::u16string text = Utf8ToUtf16(request.message);
+  const std::wstring shown(text.begin(), text.end());
+  MessageBoxW(nullptr, shown.c_str(), L"zarvo750",
+              MB_OK | (refused ? MB_ICONERROR : MB_ICONINFORMATION) | MB_SETFOREGROUND);
+}
+
 }  // namespace
 
 int RunMessageLoop(Win32ToolWindow& window) {
@@ -63,12 +106,19 @@ int RunMessageLoop(Win32ToolWindow& window) {
 }
 
 int RunZarvo750(HINSTANCE instance) {
+  const StartRequest request = ReadCommandLine();
+  if (request.action != StartRequest::Action::Run) {
+    Tell(request);
+    return ExitCodeOf(request);
+  }
+
   const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
   // The shell may hand the preview to COM-based handlers.
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 
   auto* program = new Program(instance);
+  program->services.templateHost = request.templateHost;
   if (!StartUp(program->model, program->services, *program)) {
     return 1;
   }
