@@ -5,10 +5,18 @@
 #include <fstream>
 #include <sstream>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
+
+#include "conversion/convert.hpp"
 #include "platform/platform.hpp"
 #include "support/fakes.hpp"
 #include "support/gbk_literals.hpp"
 #include "support/test_files.hpp"
+#include "templates/builtin_templates.hpp"
 
 namespace zarvo {
 namespace {
@@ -69,8 +77,6 @@ TEST_F(GenerateActionTest, TargetAreaPicksTheHolder) {
 struct MissingTemplateCase {
   const char* name;
   int targetArea;
-  bool empty750;
-  bool empty190;
 };
 
 class MissingTemplateTest : public GenerateActionTest,
@@ -78,12 +84,6 @@ class MissingTemplateTest : public GenerateActionTest,
 
 TEST_P(MissingTemplateTest, ReportsInsteadOfCopying) {
   const MissingTemplateCase& c = GetParam();
-  if (c.empty750) {
-    window_.SetText(编辑框9, {});
-  }
-  if (c.empty190) {
-    window_.SetText(编辑框7, {});
-  }
   window_.SetSelection(组合框1, c.targetArea);
   window_.SetText(编辑框3, "earlier output");
   clipboard_.text = "user's clipboard";
@@ -101,10 +101,8 @@ TEST_P(MissingTemplateTest, ReportsInsteadOfCopying) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, MissingTemplateTest,
-                         testing::Values(MissingTemplateCase{"Empty750", 0, true, false},
-                                         MissingTemplateCase{"Empty190", 1, false, true},
-                                         MissingTemplateCase{"OtherIndex", 2, false, false},
-                                         MissingTemplateCase{"NoSelection", -1, false, false}),
+                         testing::Values(MissingTemplateCase{"OtherIndex", 2},
+                                         MissingTemplateCase{"NoSelection", -1}),
                          [](const auto& info) { return info.param.name; });
 
 TEST_F(GenerateActionTest, HeldClipboardIsReportedAndPreviewStillWritten) {
@@ -121,27 +119,139 @@ TEST_F(GenerateActionTest, HeldClipboardIsReportedAndPreviewStillWritten) {
   EXPECT_EQ(Status(), kGeneratedAndCopied);
 }
 
-TEST_F(GenerateActionTest, UnwritablePreviewStillCopies) {
+TEST_F(GenerateActionTest, UnwritablePreviewStillCopiesAndSaysSo) {
   std::filesystem::create_directory(Preview());  // a directory cannot be opened as the page
   Generate();
   EXPECT_EQ(clipboard_.text, window_.Text(编辑框3));
-  EXPECT_EQ(Status(), kGeneratedAndCopied);
+  EXPECT_EQ(Status(), kPreviewNotWritten);
   EXPECT_TRUE(std::filesystem::is_directory(Preview()));
   EXPECT_TRUE(window_.Enabled(按钮1));
 }
+
+TEST_F(GenerateActionTest, UnknownProgramDirectoryWritesNoPageAndSaysSo) {
+  const auto before = std::filesystem::current_path();
+  std::filesystem::current_path(dir_);  // a relative "yl.htm" would land here
+  GenerateAndCopy(window_, clipboard_, files_, {});
+  std::filesystem::current_path(before);
+  EXPECT_EQ(clipboard_.text, window_.Text(编辑框3));
+  EXPECT_EQ(Status(), kPreviewNotWritten);
+  EXPECT_TRUE(std::filesystem::is_empty(dir_));
+}
+
+#ifndef _WIN32
+// A page that cannot be written whole (here: a file-size limit, as a full disk
+// would stop it) is reported, not taken for a success.
+TEST_F(GenerateActionTest, PreviewFailingHalfWayIsReported) {
+  files_.WriteFile(Preview(), "earlier page");
+  window_.SetText(编辑框1, std::string(4096, 'x'));
+  struct rlimit old {};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit limit = old;
+  limit.rlim_cur = 1024;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+  Generate();
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(clipboard_.text, window_.Text(编辑框3));
+  EXPECT_EQ(Status(), kPreviewNotWritten);
+}
+#endif
+
+// Empty holders (the fetch failed or is not through): the built-in template
+// of the area and the built-in preview page stand in; the holders stay empty.
+struct BuiltinCase {
+  const char* name;
+  int targetArea;
+  ControlId emptied;
+};
+
+class BuiltinTemplateTest : public GenerateActionTest,
+                            public testing::WithParamInterface<BuiltinCase> {};
+
+TEST_P(BuiltinTemplateTest, StandsInForAnEmptyHolder) {
+  const BuiltinCase& c = GetParam();
+  window_.SetSelection(组合框1, c.targetArea);
+  window_.SetText(c.emptied, {});
+  TemplateSet used{.area750Template = window_.Text(编辑框9),
+                   .area190Template = window_.Text(编辑框7),
+                   .previewTemplate = window_.Text(编辑框8)};
+  const TemplateSet& builtin = BuiltinTemplates();
+  if (c.emptied == 编辑框9) {
+    used.area750Template = builtin.area750Template;
+  } else if (c.emptied == 编辑框7) {
+    used.area190Template = builtin.area190Template;
+  } else {
+    used.previewTemplate = builtin.previewTemplate;
+  }
+  const std::string output =
+      ConvertCode(used, c.targetArea, "0", "580", "-200", window_.Text(编辑框1));
+
+  Generate();
+  EXPECT_EQ(window_.Text(编辑框3), output);
+  EXPECT_EQ(clipboard_.text, output);
+  EXPECT_EQ(ReadFile(Preview()), BuildPreviewPage(used.previewTemplate, output));
+  EXPECT_EQ(Status(), kBuiltinTemplatesUsed);
+  EXPECT_EQ(window_.Text(c.emptied), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, BuiltinTemplateTest,
+                         testing::Values(BuiltinCase{"Area750", 0, 编辑框9},
+                                         BuiltinCase{"Area190", 1, 编辑框7},
+                                         BuiltinCase{"PreviewPage", 0, 编辑框8}),
+                         [](const auto& info) { return info.param.name; });
+
+TEST_F(GenerateActionTest, AllHoldersEmptyUseTheBuiltinSet) {
+  for (ControlId holder : {编辑框7, 编辑框8, 编辑框9}) {
+    window_.SetText(holder, {});
+  }
+  Generate();
+  const TemplateSet& builtin = BuiltinTemplates();
+  const std::string output = ConvertCode(builtin, 0, "0", "580", "-200", window_.Text(编辑框1));
+  ASSERT_FALSE(builtin.area750Template.empty());
+  EXPECT_EQ(window_.Text(编辑框3), output);
+  EXPECT_EQ(ReadFile(Preview()), BuildPreviewPage(builtin.previewTemplate, output));
+  EXPECT_EQ(Status(), kBuiltinTemplatesUsed);
+}
+
+// The label names the first notice that applies.
+struct NoticeCase {
+  const char* name;
+  bool clipboardHeld;
+  bool pageUnwritable;
+  bool builtin;
+  std::string_view status;
+};
+
+class NoticeTest : public GenerateActionTest, public testing::WithParamInterface<NoticeCase> {};
+
+TEST_P(NoticeTest, FirstThatApplies) {
+  const NoticeCase& c = GetParam();
+  clipboard_.held = c.clipboardHeld;
+  if (c.pageUnwritable) {
+    std::filesystem::create_directory(Preview());
+  }
+  if (c.builtin) {
+    window_.SetText(编辑框9, {});
+  }
+  Generate();
+  EXPECT_EQ(Status(), c.status);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, NoticeTest,
+    testing::Values(NoticeCase{"All", true, true, true, kGeneratedNotCopied},
+                    NoticeCase{"PageAndBuiltin", false, true, true, kPreviewNotWritten},
+                    NoticeCase{"CopyAndBuiltin", true, false, true, kGeneratedNotCopied},
+                    NoticeCase{"BuiltinOnly", false, false, true, kBuiltinTemplatesUsed},
+                    NoticeCase{"None", false, false, false, kGeneratedAndCopied}),
+    [](const auto& info) { return info.param.name; });
 
 TEST_F(GenerateActionTest, EarlierLongerPreviewIsReplacedWhole) {
   files_.WriteFile(Preview(), std::string(100000, 'x'));
   window_.SetText(编辑框8, "582064937");
   Generate();
   EXPECT_EQ(ReadFile(Preview()), window_.Text(编辑框3));
-}
-
-TEST_F(GenerateActionTest, EmptyPreviewTemplateGivesEmptyFile) {
-  window_.SetText(编辑框8, {});
-  Generate();
-  EXPECT_TRUE(std::filesystem::exists(Preview()));
-  EXPECT_EQ(std::filesystem::file_size(Preview()), 0u);
 }
 
 // Records the order of writes that reach the view.

@@ -147,5 +147,11 @@ TEST_F(StatusActionsTest, PreviewOpensPageBesideProgramWithoutCheckingOrWriting)
   EXPECT_FALSE(clipboard_.text.has_value());
 }
 
+TEST_F(StatusActionsTest, PreviewWithUnknownProgramDirectoryOpensNothing) {
+  services_.programDirectory.clear();
+  window_.Raise(按钮2, Event::Click);
+  EXPECT_TRUE(shell_.opened.empty());
+}
+
 }  // namespace
 }  // namespace zarvo
