@@ -1,6 +1,7 @@
-// The real program on the X display: closing its window while the fetch
-// worker waits on a slow template server ends the process at once, with
-// exit code 0.
+// The real program on the X display, pointed at a test server on a free port
+// by its command line or its environment: it fetches from there, and closing
+// its window while the fetch worker waits on the slow server ends the process
+// at once, with exit code 0.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -9,12 +10,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <string_view>
 #include <thread>
+#include <vector>
 
 #include "support/http_test_server.hpp"
 #include "support/test_files.hpp"
 #include "templates/template_fetch.hpp"
-#include "templates/template_host_port.hpp"
 
 namespace zarvo {
 namespace {
@@ -35,21 +38,38 @@ std::optional<int> WaitForExit(pid_t pid, std::chrono::milliseconds timeOut) {
   return std::nullopt;
 }
 
-TEST(FetchExitTest, ClosingWhileTheWorkerWaitsExitsAtOnceWithZero) {
-  const std::optional<uint16_t> port = test::LocalTemplatePort();
-  if (!port) {
-    GTEST_SKIP() << "the built-in template host is not on 127.0.0.1";
-  }
+class FetchExitTest : public testing::TestWithParam<bool> {};  // host in the environment?
+
+TEST_P(FetchExitTest, ClosingWhileTheWorkerWaitsExitsAtOnceWithZero) {
   ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run the tests under xvfb-run";
-  const std::unique_ptr<HttpTestServer> listening = test::ListenOnTemplatePort(*port);
-  HttpTestServer& server = *listening;
+  HttpTestServer server;
   server.Script(std::string(kPreviewTemplatePath), {{.body = "page"}});
   server.Script(std::string(kArea750TemplatePath), {{.body = "t750", .hold = true}});
 
-  char program[] = ZARVO750_PROGRAM;
-  char* argv[] = {program, nullptr};
+  std::string program = ZARVO750_PROGRAM;
+  std::string option = "--template-host";
+  std::string host = server.Host();
+  std::vector<char*> argv = {program.data()};
+  std::vector<std::string> environment;
+  for (char** e = environ; *e != nullptr; ++e) {
+    if (!std::string_view(*e).starts_with("ZARVO_TEMPLATE_HOST=")) {
+      environment.emplace_back(*e);
+    }
+  }
+  if (GetParam()) {
+    environment.push_back("ZARVO_TEMPLATE_HOST=" + host);
+  } else {
+    argv.push_back(option.data());
+    argv.push_back(host.data());
+  }
+  argv.push_back(nullptr);
+  std::vector<char*> envp;
+  for (std::string& e : environment) {
+    envp.push_back(e.data());
+  }
+  envp.push_back(nullptr);
   pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, program, nullptr, nullptr, argv, environ), 0);
+  ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), envp.data()), 0);
 
   // Once the 750-area template is asked for, the worker waits on the server.
   const bool waiting = server.WaitForRequests(2, 20s);
@@ -74,6 +94,10 @@ TEST(FetchExitTest, ClosingWhileTheWorkerWaitsExitsAtOnceWithZero) {
   EXPECT_EQ(WEXITSTATUS(*status), 0);
   EXPECT_EQ(server.Requests().size(), 2u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Host, FetchExitTest, testing::Values(false, true), [](const auto& info) {
+  return info.param ? "FromTheEnvironment" : "FromTheCommandLine";
+});
 
 }  // namespace
 }  // namespace zarvo
