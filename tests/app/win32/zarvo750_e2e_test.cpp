@@ -1,6 +1,7 @@
 // zarvo750.exe driven from outside, as a user works it: a copy of the program
-// in a folder of its own, the templates from a server on the template host,
-// the window found by its caption and its controls by their IDs.
+// in a folder of its own, the templates from a server on a free port given on
+// its command line, the window found by its caption and its controls by their
+// IDs.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,14 +10,19 @@
 #include <iterator>
 #include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/control_table.hpp"
+#include "app/version.hpp"
 #include "app/win32/win32_test_support.hpp"
 #include "app/win32/win32_tool_window.hpp"
+#include "conversion/convert.hpp"
+#include "conversion/generate_action.hpp"
 #include "support/gbk_literals.hpp"
 #include "support/http_test_server.hpp"
+#include "templates/builtin_templates.hpp"
 #include "templates/template_fetch.hpp"
-#include "templates/template_host_port.hpp"
 
 namespace zarvo {
 namespace {
@@ -114,11 +120,7 @@ bool SaveScreenshot(HWND window, const std::filesystem::path& file) {
 class Zarvo750Test : public testing::Test {
  protected:
   void SetUp() override {
-    const std::optional<uint16_t> port = test::LocalTemplatePort();
-    if (!port) {
-      GTEST_SKIP() << "the template host of this build is not on 127.0.0.1";
-    }
-    server_ = std::make_unique<test::HttpTestServer>(*port);
+    server_ = std::make_unique<test::HttpTestServer>();
     // A folder with Chinese in its name: the program finds its own folder
     // whatever its characters.
     folder_ = std::filesystem::temp_directory_path() /
@@ -153,14 +155,24 @@ class Zarvo750Test : public testing::Test {
     server_->Script(std::string(kArea190TemplatePath), {{.body = G(kArea190Template)}});
   }
 
-  // Starts the copy, from another working directory, and waits for its window.
-  void Start() {
-    std::wstring commandLine = L"\"" + (folder_ / "zarvo750.exe").wstring() + L"\"";
+  // The test server, as the command line names it.
+  std::wstring HostOption() const { return L"--template-host " + W(server_->Host()); }
+
+  // Starts the copy, from another working directory, with these arguments.
+  void Launch(const std::wstring& arguments) {
+    std::wstring commandLine = L"\"" + (folder_ / "zarvo750.exe").wstring() + L"\" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     const std::wstring workingDirectory = std::filesystem::temp_directory_path().wstring();
     ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                workingDirectory.c_str(), &startup, &process_));
+  }
+
+  // Starts the copy and waits for its window.
+  void Start() { Start(HostOption()); }
+  void Start(const std::wstring& arguments) {
+    Launch(arguments);
+    ASSERT_FALSE(HasFatalFailure());
     const std::wstring caption = W(kToolWindowLayout.caption);
     ASSERT_TRUE(WaitFor(
         [&] {
@@ -198,6 +210,26 @@ class Zarvo750Test : public testing::Test {
          reinterpret_cast<LPARAM>(selector));
   }
   bool Shown(ControlId id) { return IsWindowVisible(Control(id)) != 0; }
+
+  // The text of the message box that the process shows, read from outside;
+  // the box is then closed with its OK button. Empty when none appears.
+  std::wstring ReadAndCloseMessageBox() {
+    HWND box = nullptr;
+    WaitFor(
+        [&] {
+          box = FindWindowW(L"#32770", L"zarvo750");
+          DWORD owner = 0;
+          GetWindowThreadProcessId(box, &owner);
+          return box != nullptr && owner == process_.dwProcessId;
+        },
+        10s);
+    if (box == nullptr) {
+      return {};
+    }
+    const std::wstring text = TextOf(GetDlgItem(box, 0xFFFF));  // the box's static text
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return text;
+  }
 
   DWORD WaitForExit(std::chrono::milliseconds timeOut) {
     if (WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeOut.count())) !=
@@ -284,6 +316,75 @@ TEST_F(Zarvo750Test, GenerateShowsCopiesAndWritesThePreviewThenTheTickClearsTheS
   EXPECT_TRUE(WaitFor([&] { return !Shown(透明标签生成结果); }, 7s));
   EXPECT_EQ(Text(按钮3), W("生成占位码"));
 }
+
+// No template server at the given port: the built-in templates do the work.
+TEST_F(Zarvo750Test, WithoutAServerTheBuiltinTemplatesAreUsed) {
+  Start(L"--template-host 127.0.0.1:" + std::to_wstring(test::HttpTestServer::ClosedPort()));
+  SetText(编辑框1, "<b>代码</b>");
+  Click(按钮1);
+  const TemplateSet& builtin = BuiltinTemplates();
+  const std::string output = ConvertCode(builtin, 0, "0", "580", "-200", G("<b>代码</b>"));
+  EXPECT_EQ(Text(编辑框3), W(GbkToUtf8(output)));
+  EXPECT_EQ(test::ReadClipboard().ansi, output);
+  EXPECT_EQ(Read(folder_ / "yl.htm"), BuildPreviewPage(builtin.previewTemplate, output));
+  EXPECT_EQ(Text(透明标签生成结果), W(kBuiltinTemplatesUsed));
+  EXPECT_EQ(Text(编辑框9), L"");
+}
+
+TEST_F(Zarvo750Test, TheEnvironmentNamesTheServerWhenTheCommandLineDoesNot) {
+  ServeTemplates();
+  SetEnvironmentVariableW(L"ZARVO_TEMPLATE_HOST", W(server_->Host()).c_str());
+  Start(L"");
+  SetEnvironmentVariableW(L"ZARVO_TEMPLATE_HOST", nullptr);
+  EXPECT_TRUE(WaitFor([&] { return !Text(编辑框7).empty(); }, 10s));
+  EXPECT_EQ(Text(编辑框9), W(kArea750Template));
+}
+
+struct CommandLineCase {
+  const char* name;
+  std::wstring arguments;
+  DWORD code;
+  std::vector<std::string> says;  // parts of the message box's text; none: the window opens
+};
+
+class CommandLineTest : public Zarvo750Test, public testing::WithParamInterface<CommandLineCase> {};
+
+TEST_P(CommandLineTest, ExitCodeAndMessage) {
+  const CommandLineCase& c = GetParam();
+  if (c.says.empty()) {
+    Start(c.arguments);
+    PostMessageW(window_, WM_CLOSE, 0, 0);
+  } else {
+    Launch(c.arguments);
+    const std::wstring text = ReadAndCloseMessageBox();
+    for (const std::string& part : c.says) {
+      EXPECT_NE(text.find(W(part)), std::wstring::npos) << part;
+    }
+  }
+  EXPECT_EQ(WaitForExit(5s), c.code);
+}
+
+const std::string kInvalid = "invalid template host";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CommandLineTest,
+    testing::Values(
+        CommandLineCase{"Name", L"--template-host templates.example", 0, {}},
+        CommandLineCase{"Ipv4", L"--template-host 192.0.2.7:8080", 0, {}},
+        CommandLineCase{"Ipv6", L"--template-host [::1]:8080", 0, {}},
+        CommandLineCase{"NoPort", L"--template-host 127.0.0.1", 0, {}},
+        CommandLineCase{"Scheme", L"--template-host http://x", 2, {kInvalid, "\"http://x\""}},
+        CommandLineCase{"Space", L"--template-host \"a b\"", 2, {kInvalid, "\"a b\""}},
+        CommandLineCase{
+            "PortZero", L"--template-host x:0", 2, {kInvalid, "\"x:0\"", "HOST[:PORT]"}},
+        CommandLineCase{"PortTooLarge", L"--template-host x:65536", 2, {kInvalid, "\"x:65536\""}},
+        CommandLineCase{"UserName", L"--template-host user@x", 2, {kInvalid, "\"user@x\""}},
+        CommandLineCase{"Path", L"--template-host x/path", 2, {kInvalid, "\"x/path\""}},
+        CommandLineCase{"Empty", L"--template-host \"\"", 2, {kInvalid, "\"\"", "empty"}},
+        CommandLineCase{"UnknownOption", L"--colour", 2, {"unknown option \"--colour\""}},
+        CommandLineCase{"Help", L"--help", 0, {"Usage: zarvo750", "--template-host HOST[:PORT]"}},
+        CommandLineCase{"Version", L"--version", 0, {"zarvo750 " + std::string(kVersion)}}),
+    [](const auto& info) { return info.param.name; });
 
 TEST_F(Zarvo750Test, EscInTheCodeBoxClosesWithExitCodeZero) {
   ServeTemplates();
