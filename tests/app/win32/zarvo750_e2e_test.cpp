@@ -331,6 +331,16 @@ TEST_F(Zarvo750Test, WithoutAServerTheBuiltinTemplatesAreUsed) {
   EXPECT_EQ(Text(编辑框9), L"");
 }
 
+TEST_F(Zarvo750Test, APreviewPageThatCannotBeWrittenIsReported) {
+  ServeTemplates();
+  std::filesystem::create_directory(folder_ / "yl.htm");  // not a file that can be written
+  Start();
+  ASSERT_TRUE(WaitFor([&] { return !Text(编辑框7).empty(); }, 10s));
+  Click(按钮1);
+  EXPECT_EQ(Text(透明标签生成结果), W(kPreviewNotWritten));
+  EXPECT_TRUE(std::filesystem::is_directory(folder_ / "yl.htm"));
+}
+
 TEST_F(Zarvo750Test, TheEnvironmentNamesTheServerWhenTheCommandLineDoesNot) {
   ServeTemplates();
   SetEnvironmentVariableW(L"ZARVO_TEMPLATE_HOST", W(server_->Host()).c_str());
