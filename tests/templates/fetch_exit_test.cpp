@@ -64,6 +64,7 @@ TEST_P(FetchExitTest, ClosingWhileTheWorkerWaitsExitsAtOnceWithZero) {
   }
   argv.push_back(nullptr);
   std::vector<char*> envp;
+  envp.reserve(environment.size() + 1);
   for (std::string& e : environment) {
     envp.push_back(e.data());
   }
