@@ -275,19 +275,41 @@ bool QtToolWindow::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void QtToolWindow::showEvent(QShowEvent* event) {
-  QWidget::showEvent(event);
-  QTimer::singleShot(0, this, &QtToolWindow::FitOuterSize);
+bool QtToolWindow::event(QEvent* event) {
+  const bool handled = QWidget::event(event);
+  // A reparenting window manager tells its frame after the window is mapped:
+  // the client moves into the frame (or at the latest the window becomes
+  // active), and only then does frameGeometry() count the frame.
+  switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::WindowActivate:
+      if (isVisible()) {
+        FitOuterSize();
+      }
+      break;
+    default:
+      break;
+  }
+  return handled;
 }
 
-// The outer size counts the frame that the window manager adds, which is
-// known only once the window is shown.
+// The outer size counts the window manager's frame. Without one the client
+// area keeps the whole outer size.
 void QtToolWindow::FitOuterSize() {
-  const int frameWidth = frameGeometry().width() - width();
-  const int frameHeight = frameGeometry().height() - height();
-  if (frameWidth > 0 || frameHeight > 0) {
-    setFixedSize(kToolWindowLayout.outerWidth - frameWidth,
-                 kToolWindowLayout.outerHeight - frameHeight);
+  const QRect frame = frameGeometry();
+  const QRect client = geometry();
+  if (frame == client) {
+    return;
+  }
+  const QSize clientSize(kToolWindowLayout.outerWidth - (frame.width() - client.width()),
+                         kToolWindowLayout.outerHeight - (frame.height() - client.height()));
+  if (client.size() != clientSize) {
+    setFixedSize(clientSize);
+  }
+  // Centred once, on the first frame; a window the user moved stays put.
+  if (!centredWithFrame_) {
+    centredWithFrame_ = true;
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
       const Place start = CentredOnScreen(screen->geometry().width(), screen->geometry().height());
       move(start.left, start.top);

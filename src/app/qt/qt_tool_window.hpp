@@ -24,8 +24,8 @@ class QtToolWindow final : public QWidget, public WindowView {
   std::string EditedText(ControlId id) override;
 
  protected:
+  bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
-  void showEvent(QShowEvent* event) override;
 
  private:
   void CreateControl(const ControlEntry& entry);
@@ -35,6 +35,7 @@ class QtToolWindow final : public QWidget, public WindowView {
   ToolWindow& model_;
   std::array<QWidget*, kControlCount> widgets_{};
   QTimer* timer_ = nullptr;
+  bool centredWithFrame_ = false;
 };
 
 }  // namespace zarvo
