@@ -15,11 +15,23 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QTimer>
+#include <algorithm>
+#include <iterator>
 
 #include "app/qt/qt_text.hpp"
 
 namespace zarvo {
 namespace {
+
+// The template holders and the placeholder template box are never shown:
+// their texts live in the model alone. A widget would lay out megabytes of
+// template on the window thread for nothing.
+constexpr ControlId kModelOnly[] = {ControlId::编辑框7, ControlId::编辑框8, ControlId::编辑框9,
+                                    ControlId::编辑框10};
+
+bool IsModelOnly(ControlId id) {
+  return std::find(std::begin(kModelOnly), std::end(kModelOnly), id) != std::end(kModelOnly);
+}
 
 QColor ToQColor(Rgb rgb) { return QColor(rgb.red, rgb.green, rgb.blue); }
 
@@ -96,6 +108,9 @@ QtToolWindow::QtToolWindow(ToolWindow& model) : model_(model) {
 QtToolWindow::~QtToolWindow() { model_.SetView(nullptr); }
 
 void QtToolWindow::CreateControl(const ControlEntry& entry) {
+  if (IsModelOnly(entry.id)) {
+    return;
+  }
   QWidget* parent = entry.container ? Widget(*entry.container) : this;
   const ControlId id = entry.id;
   QWidget* widget = nullptr;

@@ -16,7 +16,8 @@ class QtToolWindow final : public QWidget, public WindowView {
   explicit QtToolWindow(ToolWindow& model);
   ~QtToolWindow() override;
 
-  // The widget of a control; nullptr for those without a visible form.
+  // The widget of a control; nullptr for those without a visible form and
+  // for the hidden holders that are never shown.
   QWidget* Widget(ControlId id) const { return widgets_[static_cast<size_t>(id)]; }
   void StartTimer();
 

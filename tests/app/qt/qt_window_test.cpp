@@ -75,11 +75,14 @@ TEST_F(QtWindowTest, WindowIsBuiltFromTheControlTable) {
   EXPECT_EQ(window.palette().color(QPalette::Window), QColor(255, 255, 255));
   for (const ControlEntry& entry : ControlTable()) {
     QWidget* widget = W(entry.id);
-    if (entry.kind == ControlKind::Timer || entry.kind == ControlKind::FileDialog) {
+    SCOPED_TRACE(std::string(entry.name));
+    // Timer, file dialog, and the template boxes that are never shown: no widget.
+    const std::vector<ControlId> modelOnly = {编辑框7, 编辑框8, 编辑框9, 编辑框10};
+    if (entry.kind == ControlKind::Timer || entry.kind == ControlKind::FileDialog ||
+        std::find(modelOnly.begin(), modelOnly.end(), entry.id) != modelOnly.end()) {
       EXPECT_EQ(widget, nullptr);
       continue;
     }
-    SCOPED_TRACE(std::string(entry.name));
     ASSERT_NE(widget, nullptr);
     EXPECT_EQ(widget->objectName(), FromUtf8(entry.name));
     EXPECT_EQ(widget->geometry(),
