@@ -38,6 +38,10 @@ QtApp::QtApp(QtAppOptions options) : windowThread_(NewWindowThread()) {
       .programDirectory = ProgramDirectory(),
   });
   window_ = std::make_unique<QtToolWindow>(model_);
+  // The generated code goes to the output box and to the clipboard: converted
+  // once, for both.
+  clipboard_.TakeConversionsFrom(
+      [window = window_.get()](std::string_view gbk) { return window->ShownText(gbk); });
   InstallHandlers(model_, *services_);
   window_->StartTimer();
   model_.Raise(std::nullopt, Event::Creation);
@@ -47,6 +51,7 @@ QtApp::~QtApp() {
   // A worker still waiting for the window thread finds it closed. The object
   // itself is left for the worker, which may still hold it.
   windowThread_->Close();
+  clipboard_.TakeConversionsFrom({});
   window_.reset();
 }
 

@@ -39,19 +39,30 @@ QString ColorCss(Rgb rgb) {
   return QStringLiteral("rgb(%1,%2,%3)").arg(rgb.red).arg(rgb.green).arg(rgb.blue);
 }
 
-// A multi-line box shows line breaks as Qt's block separators; the model keeps
-// CR LF as Windows edit controls do.
-QString ForMultiLineBox(std::string_view gbk) {
-  QString text = FromGbk(gbk);
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  return text;
-}
+// The model keeps CR LF line breaks as Windows edit controls do; a document
+// takes CR LF as one block separator, so the text goes in as it is.
+QString ForMultiLineBox(std::string_view gbk) { return FromGbk(gbk); }
 
+// Converted in one pass, line by line: a block separator (Enter) and a line
+// separator (Shift+Enter) are both one line break, CR LF, in the model.
 std::string FromMultiLineBox(const QPlainTextEdit& box) {
   // Raw text keeps no-break spaces that toPlainText() would turn into spaces.
-  QString text = box.document()->toRawText();
-  text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
-  return ToGbk(text);
+  const QString raw = box.document()->toRawText();
+  const std::u16string_view text(reinterpret_cast<const char16_t*>(raw.utf16()),
+                                 static_cast<size_t>(raw.size()));
+  const auto isBreak = [](char16_t c) { return c == u'\u2029' || c == u'\u2028'; };
+  std::string gbk;
+  gbk.reserve(text.size());
+  auto line = text.begin();
+  for (;;) {
+    const auto end = std::find_if(line, text.end(), isBreak);
+    gbk += Utf16ToGbk(std::u16string_view(line, end));
+    if (end == text.end()) {
+      return gbk;
+    }
+    gbk += "\r\n";
+    line = end + 1;
+  }
 }
 
 QIcon AppIcon() {
@@ -148,7 +159,10 @@ void QtToolWindow::CreateControl(const ControlEntry& entry) {
       box->setTabChangesFocus(true);
       box->setFrameShadow(QFrame::Sunken);
       box->setLineWidth(entry.border == EditBorder::ThinSunken ? 1 : 2);
-      connect(box, &QPlainTextEdit::textChanged, this, [this, id] { model_.MarkEditedByUser(id); });
+      connect(box, &QPlainTextEdit::textChanged, this, [this, id] {
+        lastShown_.reset();  // the model's text of this box is about to change
+        model_.MarkEditedByUser(id);
+      });
       box->viewport()->installEventFilter(this);
       widget = box;
       break;
@@ -225,7 +239,13 @@ void QtToolWindow::FieldChanged(ControlId id, Field field) {
     case Field::Text: {
       const std::string& text = model_.Text(id);
       if (kind == ControlKind::MultiLineEditBox) {
-        static_cast<QPlainTextEdit*>(widget)->setPlainText(ForMultiLineBox(text));
+        const bool pending = lastShown_.has_value();
+        lastShown_ = Shown{text, ForMultiLineBox(text)};
+        static_cast<QPlainTextEdit*>(widget)->setPlainText(lastShown_->text);
+        if (!pending) {
+          // Only for the handler under way: no copy of a large text stays.
+          QTimer::singleShot(0, this, [this] { lastShown_.reset(); });
+        }
       } else if (kind == ControlKind::EditBox) {
         static_cast<QLineEdit*>(widget)->setText(FromGbk(text));
       } else if (kind == ControlKind::Label) {
@@ -267,6 +287,13 @@ void QtToolWindow::FieldChanged(ControlId id, Field field) {
       }
       break;
   }
+}
+
+std::optional<QString> QtToolWindow::ShownText(std::string_view gbk) const {
+  if (lastShown_ && lastShown_->gbk.data() == gbk.data() && lastShown_->gbk.size() == gbk.size()) {
+    return lastShown_->text;
+  }
+  return std::nullopt;
 }
 
 std::string QtToolWindow::EditedText(ControlId id) {
