@@ -37,15 +37,19 @@ QtApp::QtApp(QtAppOptions options) : windowThread_(NewWindowThread()) {
       .http = options.http ? *options.http : ProcessHttpClient(),
       .programDirectory = ProgramDirectory(),
   });
-  window_ = std::make_unique<QtToolWindow>(model_);
+  StartUp(model_, *services_, *this);
+}
+
+bool QtApp::CreateView(ToolWindow& model) {
+  window_ = std::make_unique<QtToolWindow>(model);
   // The generated code goes to the output box and to the clipboard: converted
   // once, for both.
   clipboard_.TakeConversionsFrom(
       [window = window_.get()](std::string_view gbk) { return window->ShownText(gbk); });
-  InstallHandlers(model_, *services_);
-  window_->StartTimer();
-  model_.Raise(std::nullopt, Event::Creation);
+  return true;
 }
+
+void QtApp::StartTimer() { window_->StartTimer(); }
 
 QtApp::~QtApp() {
   // A worker still waiting for the window thread finds it closed. The object
