@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "app/qt/qt_app.hpp"
-#include "app/qt/qt_text.hpp"
+#include "platform/qt/qt_text.hpp"
 #include "support/fakes.hpp"
 #include "support/gbk_literals.hpp"
 
