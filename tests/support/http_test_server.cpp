@@ -1,6 +1,7 @@
 #include "support/http_test_server.hpp"
 
 #include <algorithm>
+#include <cstdio>
 #include <stdexcept>
 
 #ifdef _WIN32
@@ -128,6 +129,8 @@ const char* Reason(int status) {
       return "OK";
     case 301:
       return "Moved Permanently";
+    case 302:
+      return "Found";
     case 404:
       return "Not Found";
     case 500:
@@ -135,6 +138,23 @@ const char* Reason(int status) {
     default:
       return "Status";
   }
+}
+
+// The body in chunked transfer coding.
+std::string Chunked(const std::string& body, bool badChunkSize) {
+  constexpr size_t kChunk = 1000;
+  std::string coded;
+  char size[32];
+  for (size_t at = 0, index = 0; at < body.size(); at += kChunk, ++index) {
+    const size_t n = std::min(kChunk, body.size() - at);
+    std::snprintf(size, sizeof size, "%zx", n);
+    coded += index == 1 && badChunkSize ? std::string("zz") : std::string(size);
+    coded += "\r\n";
+    coded.append(body, at, n);
+    coded += "\r\n";
+  }
+  coded += "0\r\n\r\n";
+  return coded;
 }
 
 }  // namespace
@@ -185,8 +205,12 @@ void HttpTestServer::Start(uint16_t port) {
 std::string HttpTestServer::Host() const { return "127.0.0.1:" + std::to_string(port_); }
 
 void HttpTestServer::Script(const std::string& path, std::vector<HttpReply> replies) {
+  std::vector<std::shared_ptr<const HttpReply>> shared;
+  for (HttpReply& reply : replies) {
+    shared.push_back(std::make_shared<const HttpReply>(std::move(reply)));
+  }
   std::lock_guard lock(mutex_);
-  script_[path] = std::move(replies);
+  script_[path] = std::move(shared);
   served_[path] = 0;
 }
 
@@ -267,13 +291,13 @@ void HttpTestServer::Serve() {
   }
 }
 
-HttpReply HttpTestServer::NextReply(const std::string& path) {
+std::shared_ptr<const HttpReply> HttpTestServer::NextReply(const std::string& path) {
   const auto it = script_.find(path);
   if (it == script_.end() || it->second.empty()) {
-    return HttpReply{.status = 404};
+    return std::make_shared<const HttpReply>(HttpReply{.status = 404});
   }
   size_t& served = served_[path];
-  HttpReply reply = it->second[std::min(served, it->second.size() - 1)];
+  std::shared_ptr<const HttpReply> reply = it->second[std::min(served, it->second.size() - 1)];
   ++served;
   return reply;
 }
@@ -281,6 +305,46 @@ HttpReply HttpTestServer::NextReply(const std::string& path) {
 bool HttpTestServer::Sleep(std::chrono::milliseconds delay) {
   std::unique_lock lock(mutex_);
   return !changed_.wait_for(lock, delay, [&] { return stopping_; });
+}
+
+bool HttpTestServer::Stopping() {
+  std::lock_guard lock(mutex_);
+  return stopping_;
+}
+
+// Sends the body as the reply asks; false once the client is gone.
+bool HttpTestServer::SendBody(Socket socket, const HttpReply& reply) {
+  const NativeSocket client = Native(socket);
+  const std::string coded = reply.chunked ? Chunked(reply.body, reply.badChunkSize) : std::string();
+  const std::string& body = reply.chunked ? coded : reply.body;
+  const size_t bytes = std::min(body.size(), reply.sendOnly.value_or(body.size()));
+  if (reply.bytesPerSecond > 0) {
+    const auto gap = std::chrono::microseconds(1'000'000 / reply.bytesPerSecond);
+    auto next = std::chrono::steady_clock::now();
+    for (size_t i = 0; i < bytes; ++i) {
+      next += gap;
+      if (!SendAll(client, body.data() + i, 1) ||
+          !Sleep(std::chrono::duration_cast<std::chrono::milliseconds>(
+              next - std::chrono::steady_clock::now()))) {
+        return false;
+      }
+    }
+    return true;
+  }
+  if (reply.endless && !body.empty()) {
+    // Whole blocks of the body, so that a client sees it repeat unchanged.
+    std::string block;
+    while (block.size() < 65536) {
+      block += body;
+    }
+    while (!Stopping()) {
+      if (!SendAll(client, block.data(), block.size())) {
+        return false;
+      }
+    }
+    return false;
+  }
+  return SendAll(client, body.data(), bytes);
 }
 
 bool HttpTestServer::AwaitRelease() {
@@ -292,28 +356,34 @@ bool HttpTestServer::AwaitRelease() {
 void HttpTestServer::Handle(Socket socket) {
   const NativeSocket client = Native(socket);
   HttpRequest request = ParseHead(ReadHead(client));
-  HttpReply reply;
+  std::shared_ptr<const HttpReply> next;
   {
     std::lock_guard lock(mutex_);
-    reply = NextReply(request.Path());
+    next = NextReply(request.Path());
     requests_.push_back(std::move(request));
   }
   changed_.notify_all();
+  const HttpReply& reply = *next;
 
   bool answer = !reply.hangUp && Sleep(reply.delay) && (!reply.hold || AwaitRelease());
   if (answer) {
-    std::string head = "HTTP/1.0 " + std::to_string(reply.status) + " " + Reason(reply.status) +
+    std::string head = std::string(reply.chunked ? "HTTP/1.1 " : "HTTP/1.0 ") +
+                       std::to_string(reply.status) + " " + Reason(reply.status) +
                        "\r\nContent-Type: text/plain\r\n";
-    if (reply.announceLength) {
+    if (reply.chunked) {
+      head += "Transfer-Encoding: chunked\r\nConnection: close\r\n";
+    } else if (reply.lengthText) {
+      head += "Content-Length: " + *reply.lengthText + "\r\n";
+    } else if (reply.announceLength) {
       head +=
           "Content-Length: " + std::to_string(reply.announcedLength.value_or(reply.body.size())) +
           "\r\n";
     }
+    for (const std::string& line : reply.headers) {
+      head += line + "\r\n";
+    }
     head += "\r\n";
-    const size_t bodyBytes =
-        std::min(reply.body.size(), reply.sendOnly.value_or(reply.body.size()));
-    answer =
-        SendAll(client, head.data(), head.size()) && SendAll(client, reply.body.data(), bodyBytes);
+    answer = SendAll(client, head.data(), head.size()) && SendBody(socket, reply);
   }
   if (reply.reset) {
     linger hard{};

@@ -6,6 +6,7 @@
 
 #include "platform/posix/http_curl.hpp"
 #include "support/fakes.hpp"
+#include "support/hostile_server_cases.hpp"
 #include "support/http_test_server.hpp"
 #include "templates/template_fetch.hpp"
 
@@ -15,6 +16,7 @@ namespace {
 using enum ControlId;
 using test::HttpReply;
 using test::HttpTestServer;
+using test::Pattern;
 using namespace std::chrono_literals;
 
 const std::string P(kPreviewTemplatePath);
@@ -34,15 +36,6 @@ class RecordingHttp final : public HttpClient {
  private:
   HttpClient& inner_;
 };
-
-// Bytes of every value but zero, so that a lost or moved byte shows.
-std::string Pattern(size_t size) {
-  std::string text(size, '\0');
-  for (size_t i = 0; i < size; ++i) {
-    text[i] = static_cast<char>(1 + i % 255);
-  }
-  return text;
-}
 
 struct Holders {
   std::string preview8, area9, area7;
@@ -193,6 +186,15 @@ TEST(CurlHttpClientTest, ServerThatHangsIsGivenUp) {
   server.Script("/fast", {{.body = "quick"}});
   EXPECT_EQ(http.FetchUrlBody("http://" + server.Host() + "/fast"), "quick");
 }
+
+class CurlHostileServerTest : public testing::TestWithParam<test::HostileCase> {};
+
+TEST_P(CurlHostileServerTest, EndsInTimeWithinBoundedMemory) {
+  test::RunHostileCase(GetParam(), [] { return std::make_shared<CurlHttpClient>(); });
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CurlHostileServerTest, testing::ValuesIn(test::HostileCases()),
+                         [](const auto& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace zarvo

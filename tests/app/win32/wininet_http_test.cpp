@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/win32/win32_services.hpp"
+#include "support/hostile_server_cases.hpp"
 #include "support/http_test_server.hpp"
 
 namespace zarvo {
@@ -11,17 +12,9 @@ namespace {
 
 using test::HttpReply;
 using test::HttpTestServer;
+using test::Pattern;
 
 constexpr char kPath[] = "/zarvorjkaikai/tasfdg74/gjx/750tpgj/750.txt";
-
-// Bytes of every value but zero, so that a lost or moved byte shows.
-std::string Pattern(size_t size) {
-  std::string text(size, '\0');
-  for (size_t i = 0; i < size; ++i) {
-    text[i] = static_cast<char>(1 + i % 255);
-  }
-  return text;
-}
 
 HttpReply Reply(int status, std::string body) {
   HttpReply reply;
@@ -121,6 +114,15 @@ TEST(WinInetRequestTest, FailedFetchLeavesTheClientUsable) {
   server.Script(kPath, {Reply(200, "after")});
   EXPECT_EQ(http.FetchUrlBody("http://" + server.Host() + kPath), "after");
 }
+
+class WinInetHostileServerTest : public testing::TestWithParam<test::HostileCase> {};
+
+TEST_P(WinInetHostileServerTest, EndsInTimeWithinBoundedMemory) {
+  test::RunHostileCase(GetParam(), [] { return std::make_shared<WinInetHttpClient>(); });
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, WinInetHostileServerTest, testing::ValuesIn(test::HostileCases()),
+                         [](const auto& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace zarvo
