@@ -23,7 +23,7 @@ struct Program {
   Win32Shell shell;
   SendMessageWindowThread windowThread;
   Win32Threads threads;
-  WinInetHttpClient http;
+  WinHttpClient http;
   Services services{clipboard, files, shell, windowThread, threads, http, ProgramDirectory()};
 };
 

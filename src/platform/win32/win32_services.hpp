@@ -3,7 +3,7 @@
 #pragma once
 
 #include <windows.h>
-#include <wininet.h>
+#include <winhttp.h>
 
 #include <functional>
 #include <optional>
@@ -58,14 +58,16 @@ class SendMessageWindowThread final : public WindowThread {
   HWND window_ = nullptr;
 };
 
-// HTTP GET over WinINet. The client handle is opened by the first fetch and
-// kept for the life of the object.
-class WinInetHttpClient final : public HttpClient {
+// HTTP GET over WinHTTP. The session handle is opened by the first fetch and
+// kept for the life of the object. No redirects, no cookies; a body above the
+// largest template size, one that breaks off or one fetch past its time limit
+// fails.
+class WinHttpClient final : public HttpClient {
  public:
-  WinInetHttpClient() = default;
-  ~WinInetHttpClient() override;
-  WinInetHttpClient(const WinInetHttpClient&) = delete;
-  WinInetHttpClient& operator=(const WinInetHttpClient&) = delete;
+  WinHttpClient() = default;
+  ~WinHttpClient() override;
+  WinHttpClient(const WinHttpClient&) = delete;
+  WinHttpClient& operator=(const WinHttpClient&) = delete;
 
   std::optional<std::string> FetchUrlBody(std::string_view url) override;
 

@@ -1,4 +1,4 @@
-// The WinINet client against a real HTTP server on 127.0.0.1, scripted per case.
+// The WinHTTP client against a real HTTP server on 127.0.0.1, scripted per case.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -29,12 +29,12 @@ struct FetchCase {
   std::optional<std::string> expected;  // nullopt: a failed fetch
 };
 
-class WinInetFetchTest : public testing::TestWithParam<FetchCase> {};
+class WinHttpFetchTest : public testing::TestWithParam<FetchCase> {};
 
-TEST_P(WinInetFetchTest, BodyOrFailure) {
+TEST_P(WinHttpFetchTest, BodyOrFailure) {
   HttpTestServer server;
   server.Script(kPath, {GetParam().reply});
-  WinInetHttpClient http;
+  WinHttpClient http;
   const std::optional<std::string> body = http.FetchUrlBody("http://" + server.Host() + kPath);
   ASSERT_EQ(body.has_value(), GetParam().expected.has_value());
   if (body) {
@@ -70,7 +70,7 @@ FetchCase HungUp() {
 const std::string kTemplateBytes = "<div style=\"height:\xB8\xDF\xB6\xC8px\">\r\n582064937\n</div>";
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, WinInetFetchTest,
+    Cases, WinHttpFetchTest,
     testing::Values(
         FetchCase{"BytesUnchanged", Reply(200, kTemplateBytes), kTemplateBytes},
         FetchCase{"ZeroByteKept", Reply(200, std::string("0123456789\0tail", 15)),
@@ -83,10 +83,10 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenOff(), HungUp()),
     [](const auto& info) { return info.param.name; });
 
-TEST(WinInetRequestTest, RequestAsSent) {
+TEST(WinHttpRequestTest, RequestAsSent) {
   HttpTestServer server;
   server.Script(kPath, {Reply(200, "x")});
-  WinInetHttpClient http;
+  WinHttpClient http;
   ASSERT_TRUE(http.FetchUrlBody("http://" + server.Host() + kPath));
   const std::vector<test::HttpRequest> requests = server.Requests();
   ASSERT_EQ(requests.size(), 1u);
@@ -105,8 +105,8 @@ TEST(WinInetRequestTest, RequestAsSent) {
   EXPECT_EQ(accepts, 1);
 }
 
-TEST(WinInetRequestTest, FailedFetchLeavesTheClientUsable) {
-  WinInetHttpClient http;
+TEST(WinHttpRequestTest, FailedFetchLeavesTheClientUsable) {
+  WinHttpClient http;
   EXPECT_FALSE(http.FetchUrlBody(
       "http://127.0.0.1:" + std::to_string(HttpTestServer::ClosedPort()) + kPath));
   EXPECT_FALSE(http.FetchUrlBody("not a url"));
@@ -115,13 +115,13 @@ TEST(WinInetRequestTest, FailedFetchLeavesTheClientUsable) {
   EXPECT_EQ(http.FetchUrlBody("http://" + server.Host() + kPath), "after");
 }
 
-class WinInetHostileServerTest : public testing::TestWithParam<test::HostileCase> {};
+class WinHttpHostileServerTest : public testing::TestWithParam<test::HostileCase> {};
 
-TEST_P(WinInetHostileServerTest, EndsInTimeWithinBoundedMemory) {
-  test::RunHostileCase(GetParam(), [] { return std::make_shared<WinInetHttpClient>(); });
+TEST_P(WinHttpHostileServerTest, EndsInTimeWithinBoundedMemory) {
+  test::RunHostileCase(GetParam(), [] { return std::make_shared<WinHttpClient>(); });
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, WinInetHostileServerTest, testing::ValuesIn(test::HostileCases()),
+INSTANTIATE_TEST_SUITE_P(Cases, WinHttpHostileServerTest, testing::ValuesIn(test::HostileCases()),
                          [](const auto& info) { return info.param.name; });
 
 }  // namespace
