@@ -57,7 +57,7 @@ class FilesPosixTest : public testing::Test {
   // WriteFile's result in a child process after `limit` has run there: 0
   // written, 1 not written, 2 the limit could not be set.
   static int WriteInChild(const std::function<void()>& limit, const fs::path& path,
-                           const std::string& bytes) {
+                          const std::string& bytes) {
     const pid_t child = fork();
     if (child == 0) {
       limit();

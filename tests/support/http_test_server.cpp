@@ -77,8 +77,9 @@ bool SendAll(NativeSocket s, const char* data, size_t size) {
   return true;
 }
 
-// Reads the request head, up to its blank line (or what came within 5 s).
-std::string ReadHead(NativeSocket s) {
+// Looks at the request head, up to its blank line (or what came within 5 s),
+// and leaves it unread: a connection closed with bytes unread ends in a reset.
+std::string PeekHead(NativeSocket s) {
   std::string head;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   while (head.find("\r\n\r\n") == std::string::npos && head.find("\n\n") == std::string::npos &&
@@ -86,14 +87,30 @@ std::string ReadHead(NativeSocket s) {
     if (!Readable(s, std::chrono::milliseconds(100))) {
       continue;
     }
-    char buffer[4096];
-    const auto got = recv(s, buffer, sizeof buffer, 0);
-    if (got <= 0) {
-      break;
+    char buffer[16384];
+    const auto got = recv(s, buffer, sizeof buffer, MSG_PEEK);
+    if (got <= 0 || static_cast<size_t>(got) == head.size()) {
+      if (got <= 0) {
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));  // no more yet
+      continue;
     }
-    head.append(buffer, static_cast<size_t>(got));
+    head.assign(buffer, static_cast<size_t>(got));
   }
   return head;
+}
+
+// Reads and drops this many bytes.
+void Consume(NativeSocket s, size_t bytes) {
+  char buffer[4096];
+  while (bytes > 0) {
+    const auto got = recv(s, buffer, static_cast<int>(std::min(bytes, sizeof buffer)), 0);
+    if (got <= 0) {
+      return;
+    }
+    bytes -= static_cast<size_t>(got);
+  }
 }
 
 HttpRequest ParseHead(const std::string& head) {
@@ -206,6 +223,7 @@ std::string HttpTestServer::Host() const { return "127.0.0.1:" + std::to_string(
 
 void HttpTestServer::Script(const std::string& path, std::vector<HttpReply> replies) {
   std::vector<std::shared_ptr<const HttpReply>> shared;
+  shared.reserve(replies.size());
   for (HttpReply& reply : replies) {
     shared.push_back(std::make_shared<const HttpReply>(std::move(reply)));
   }
@@ -355,7 +373,8 @@ bool HttpTestServer::AwaitRelease() {
 
 void HttpTestServer::Handle(Socket socket) {
   const NativeSocket client = Native(socket);
-  HttpRequest request = ParseHead(ReadHead(client));
+  const std::string head = PeekHead(client);
+  HttpRequest request = ParseHead(head);
   std::shared_ptr<const HttpReply> next;
   {
     std::lock_guard lock(mutex_);
@@ -364,26 +383,29 @@ void HttpTestServer::Handle(Socket socket) {
   }
   changed_.notify_all();
   const HttpReply& reply = *next;
+  if (!reply.reset) {
+    Consume(client, head.size());
+  }
 
   bool answer = !reply.hangUp && Sleep(reply.delay) && (!reply.hold || AwaitRelease());
   if (answer) {
-    std::string head = std::string(reply.chunked ? "HTTP/1.1 " : "HTTP/1.0 ") +
-                       std::to_string(reply.status) + " " + Reason(reply.status) +
-                       "\r\nContent-Type: text/plain\r\n";
+    std::string answerHead = std::string(reply.chunked ? "HTTP/1.1 " : "HTTP/1.0 ") +
+                             std::to_string(reply.status) + " " + Reason(reply.status) +
+                             "\r\nContent-Type: text/plain\r\n";
     if (reply.chunked) {
-      head += "Transfer-Encoding: chunked\r\nConnection: close\r\n";
+      answerHead += "Transfer-Encoding: chunked\r\nConnection: close\r\n";
     } else if (reply.lengthText) {
-      head += "Content-Length: " + *reply.lengthText + "\r\n";
+      answerHead += "Content-Length: " + *reply.lengthText + "\r\n";
     } else if (reply.announceLength) {
-      head +=
+      answerHead +=
           "Content-Length: " + std::to_string(reply.announcedLength.value_or(reply.body.size())) +
           "\r\n";
     }
     for (const std::string& line : reply.headers) {
-      head += line + "\r\n";
+      answerHead += line + "\r\n";
     }
-    head += "\r\n";
-    answer = SendAll(client, head.data(), head.size()) && SendBody(socket, reply);
+    answerHead += "\r\n";
+    answer = SendAll(client, answerHead.data(), answerHead.size()) && SendBody(socket, reply);
   }
   if (reply.reset) {
     linger hard{};

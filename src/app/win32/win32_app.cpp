@@ -23,7 +23,7 @@ struct Program {
   Win32Shell shell;
   SendMessageWindowThread windowThread;
   Win32Threads threads;
-  WinHttpClient http;
+  Win32HttpClient http;
   Services services{clipboard, files, shell, windowThread, threads, http, ProgramDirectory()};
 };
 

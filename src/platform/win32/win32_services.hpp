@@ -3,7 +3,6 @@
 #pragma once
 
 #include <windows.h>
-#include <winhttp.h>
 
 #include <functional>
 #include <optional>
@@ -58,21 +57,21 @@ class SendMessageWindowThread final : public WindowThread {
   HWND window_ = nullptr;
 };
 
-// HTTP GET over WinHTTP. The session handle is opened by the first fetch and
-// kept for the life of the object. No redirects, no cookies; a body above the
-// largest template size, one that breaks off or one fetch past its time limit
-// fails.
-class WinHttpClient final : public HttpClient {
+// HTTP/1.0 GET over Winsock, opened by the first fetch and kept for the life of
+// the object. No redirects, no cookies, the browser's static proxy; the body is
+// cut at its announced length, and one that breaks off, is above the largest
+// template size or has not arrived within the fetch's time limit fails.
+class Win32HttpClient final : public HttpClient {
  public:
-  WinHttpClient() = default;
-  ~WinHttpClient() override;
-  WinHttpClient(const WinHttpClient&) = delete;
-  WinHttpClient& operator=(const WinHttpClient&) = delete;
+  Win32HttpClient() = default;
+  ~Win32HttpClient() override;
+  Win32HttpClient(const Win32HttpClient&) = delete;
+  Win32HttpClient& operator=(const Win32HttpClient&) = delete;
 
   std::optional<std::string> FetchUrlBody(std::string_view url) override;
 
  private:
-  HINTERNET session_ = nullptr;
+  bool started_ = false;  // Winsock
 };
 
 }  // namespace zarvo

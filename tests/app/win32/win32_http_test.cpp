@@ -1,4 +1,4 @@
-// The WinHTTP client against a real HTTP server on 127.0.0.1, scripted per case.
+// The Windows HTTP client against a real HTTP server on 127.0.0.1, scripted per case.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -29,12 +29,12 @@ struct FetchCase {
   std::optional<std::string> expected;  // nullopt: a failed fetch
 };
 
-class WinHttpFetchTest : public testing::TestWithParam<FetchCase> {};
+class Win32HttpFetchTest : public testing::TestWithParam<FetchCase> {};
 
-TEST_P(WinHttpFetchTest, BodyOrFailure) {
+TEST_P(Win32HttpFetchTest, BodyOrFailure) {
   HttpTestServer server;
   server.Script(kPath, {GetParam().reply});
-  WinHttpClient http;
+  Win32HttpClient http;
   const std::optional<std::string> body = http.FetchUrlBody("http://" + server.Host() + kPath);
   ASSERT_EQ(body.has_value(), GetParam().expected.has_value());
   if (body) {
@@ -70,7 +70,7 @@ FetchCase HungUp() {
 const std::string kTemplateBytes = "<div style=\"height:\xB8\xDF\xB6\xC8px\">\r\n582064937\n</div>";
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, WinHttpFetchTest,
+    Cases, Win32HttpFetchTest,
     testing::Values(
         FetchCase{"BytesUnchanged", Reply(200, kTemplateBytes), kTemplateBytes},
         FetchCase{"ZeroByteKept", Reply(200, std::string("0123456789\0tail", 15)),
@@ -83,10 +83,10 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenOff(), HungUp()),
     [](const auto& info) { return info.param.name; });
 
-TEST(WinHttpRequestTest, RequestAsSent) {
+TEST(Win32HttpRequestTest, RequestAsSent) {
   HttpTestServer server;
   server.Script(kPath, {Reply(200, "x")});
-  WinHttpClient http;
+  Win32HttpClient http;
   ASSERT_TRUE(http.FetchUrlBody("http://" + server.Host() + kPath));
   const std::vector<test::HttpRequest> requests = server.Requests();
   ASSERT_EQ(requests.size(), 1u);
@@ -105,8 +105,8 @@ TEST(WinHttpRequestTest, RequestAsSent) {
   EXPECT_EQ(accepts, 1);
 }
 
-TEST(WinHttpRequestTest, FailedFetchLeavesTheClientUsable) {
-  WinHttpClient http;
+TEST(Win32HttpRequestTest, FailedFetchLeavesTheClientUsable) {
+  Win32HttpClient http;
   EXPECT_FALSE(http.FetchUrlBody(
       "http://127.0.0.1:" + std::to_string(HttpTestServer::ClosedPort()) + kPath));
   EXPECT_FALSE(http.FetchUrlBody("not a url"));
@@ -115,13 +115,13 @@ TEST(WinHttpRequestTest, FailedFetchLeavesTheClientUsable) {
   EXPECT_EQ(http.FetchUrlBody("http://" + server.Host() + kPath), "after");
 }
 
-class WinHttpHostileServerTest : public testing::TestWithParam<test::HostileCase> {};
+class Win32HttpHostileServerTest : public testing::TestWithParam<test::HostileCase> {};
 
-TEST_P(WinHttpHostileServerTest, EndsInTimeWithinBoundedMemory) {
-  test::RunHostileCase(GetParam(), [] { return std::make_shared<WinHttpClient>(); });
+TEST_P(Win32HttpHostileServerTest, EndsInTimeWithinBoundedMemory) {
+  test::RunHostileCase(GetParam(), [] { return std::make_shared<Win32HttpClient>(); });
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, WinHttpHostileServerTest, testing::ValuesIn(test::HostileCases()),
+INSTANTIATE_TEST_SUITE_P(Cases, Win32HttpHostileServerTest, testing::ValuesIn(test::HostileCases()),
                          [](const auto& info) { return info.param.name; });
 
 }  // namespace
