@@ -1,7 +1,12 @@
 // The fetcher with the real libcurl client against a real server on 127.0.0.1,
 // scripted per case.
 #include <gtest/gtest.h>
+#include <malloc.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <fstream>
 #include <set>
 
 #include "platform/posix/http_curl.hpp"
@@ -186,6 +191,46 @@ TEST(CurlHttpClientTest, ServerThatHangsIsGivenUp) {
   // The handle serves the next fetch all the same.
   server.Script("/fast", {{.body = "quick"}});
   EXPECT_EQ(http.FetchUrlBody("http://" + server.Host() + "/fast"), "quick");
+}
+
+// Memory that runs out while a body arrives fails the fetch; nothing is thrown
+// through curl. In a child process whose address space is capped 14 MB
+// above its size: a small template still arrives, a 12 MB one cannot.
+TEST(CurlHttpClientTest, MemoryRunningOutFailsTheFetch) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the sanitizer's shadow memory does not fit under an address-space limit";
+#else
+  HttpTestServer server;
+  server.Script("/small", {{.body = "small"}});
+  server.Script("/large", {{.body = Pattern(12 * test::kMiB)}});
+  const std::string host = "http://" + server.Host();
+  const pid_t child = fork();
+  if (child == 0) {
+    // Large blocks come from new mappings, not from what the parent freed.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    CurlHttpClient http;
+    std::ifstream status("/proc/self/status");
+    size_t virtualKb = 0;
+    for (std::string line; std::getline(status, line);) {
+      if (line.rfind("VmSize:", 0) == 0) {
+        virtualKb = std::stoul(line.substr(7));
+      }
+    }
+    const rlimit cap{virtualKb * 1024 + 14 * test::kMiB, virtualKb * 1024 + 14 * test::kMiB};
+    if (virtualKb == 0 || setrlimit(RLIMIT_AS, &cap) != 0) {
+      _exit(2);
+    }
+    if (http.FetchUrlBody(host + "/small") != "small") {
+      _exit(3);
+    }
+    const auto large = http.FetchUrlBody(host + "/large");
+    _exit(large ? 1 : 0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the body arrived; 2: no limit; 3: no small fetch";
+#endif
 }
 
 class CurlHostileServerTest : public testing::TestWithParam<test::HostileCase> {};
