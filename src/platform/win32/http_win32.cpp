@@ -1,12 +1,11 @@
 // HTTP/1.0 GET on Winsock, reading the answer itself. Neither WinINet nor
-// WinHTTP tells a chunked body that the server cut off before its last chunk,
-// a chunk size that is no number, or a connection reset in a body without a
-// length from a body that arrived whole (Wine's versions of both hand the
-// partial bytes over as a success), and WinINet waits to fill its buffer
-// whatever the time. Reading the answer here gives the Windows build the same
-// rules as the Linux one: every wait bounded by the fetch's time limit, no
-// redirects, the body cut at its announced length, and a broken transfer a
-// failed fetch.
+// WinHTTP (as Wine has them) tells a chunked body that the server cut off
+// before its last chunk, or one with a chunk size that is no number, from a
+// body that arrived whole: both hand the partial bytes over as a success. And
+// WinINet waits to fill its buffer whatever the time. Reading the answer here
+// gives the Windows build the rules of the Linux one: every wait bounded by the
+// fetch's time limit, no redirects, the body cut at its announced length, and
+// a broken transfer a failed fetch.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 // winsock2.h before windows.h
