@@ -39,7 +39,7 @@ struct Program final : FrontEnd {
   Win32Shell shell;
   SendMessageWindowThread windowThread;
   Win32Threads threads;
-  WinInetHttpClient http;
+  Win32HttpClient http;
   Services services{clipboard, files, shell, windowThread, threads, http, ProgramDirectory()};
 };
 
