@@ -74,9 +74,13 @@ class CliTest : public testing::Test {
         ("zarvo-cli-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir_);
     fs::create_directories(dir_ / "run");
-    SetEnvironment("ZARVO_TEMPLATE_HOST", nullptr);
+    // No test reaches the server of the build setting.
+    SetEnvironment("ZARVO_TEMPLATE_HOST", &closedHost_);
   }
-  void TearDown() override { fs::remove_all(dir_); }
+  void TearDown() override {
+    SetEnvironment("ZARVO_TEMPLATE_HOST", nullptr);
+    fs::remove_all(dir_);
+  }
 
   ProgramRun Run(std::vector<std::string> arguments, const std::string& input = {}) {
     return test::RunProgram(Program(), arguments, input, dir_ / "run");
@@ -103,6 +107,7 @@ class CliTest : public testing::Test {
   }
 
   fs::path dir_;
+  const std::string closedHost_ = "127.0.0.1:" + std::to_string(HttpTestServer::ClosedPort());
 };
 
 const std::string kAreaTemplate =
@@ -363,6 +368,12 @@ TEST_P(CliErrorTest, ExitsWithTwoAndOneLineAndLeavesTheOutputAlone) {
   File("bad.html", "<p>\xC0\x80</p>");
   fs::create_directories(dir_ / "folder");
   const std::vector<std::string> before = Names();
+  // The templates are there: the refusal is all there is to say.
+  HttpTestServer server;
+  server.Script(std::string(kPreviewTemplatePath), {{.body = "<html>582064937</html>"}});
+  server.Script(std::string(kArea750TemplatePath), {{.body = kAreaTemplate}});
+  const std::string host = server.Host();
+  SetEnvironment("ZARVO_TEMPLATE_HOST", &host);
 
   std::vector<std::string> arguments;
   for (const std::string& argument : c.arguments) {
@@ -447,15 +458,19 @@ TEST_F(CliServerTest, TheEnvironmentNamesTheServerWhenTheCommandLineDoesNot) {
   const std::string host = server.Host();
   SetEnvironment("ZARVO_TEMPLATE_HOST", &host);
   const ProgramRun run = Run({"convert"}, "c");
-  SetEnvironment("ZARVO_TEMPLATE_HOST", nullptr);
+  const std::string wrong = "http://" + host;
+  SetEnvironment("ZARVO_TEMPLATE_HOST", &wrong);
+  const ProgramRun refused = Run({"convert"}, "c");
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_NE(refused.err.find("\"" + wrong + "\": it has a scheme"), std::string::npos)
+      << refused.err;
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out, ConvertCode({area750_, {}, {}}, 0, "0", "580", "-200", "c"));
 }
 
 TEST_F(CliServerTest, ServerDownGivesTheBuiltInTemplatesAndSaysSo) {
-  const std::string host = "127.0.0.1:" + std::to_string(HttpTestServer::ClosedPort());
-  const ProgramRun run =
-      Run({"convert", "--template-host", host, "--preview", PathOf("yl.htm")}, "<p>c</p>");
+  const std::string& host = closedHost_;
+  const ProgramRun run = Run({"convert", "--preview", PathOf("yl.htm")}, "<p>c</p>");
   const std::string expected = ConvertCode(BuiltinTemplates(), 0, "0", "580", "-200", "<p>c</p>");
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.out, expected);
