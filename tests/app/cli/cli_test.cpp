@@ -82,7 +82,7 @@ class CliTest : public testing::Test {
     fs::remove_all(dir_);
   }
 
-  ProgramRun Run(std::vector<std::string> arguments, const std::string& input = {}) {
+  ProgramRun Run(const std::vector<std::string>& arguments, const std::string& input = {}) {
     return test::RunProgram(Program(), arguments, input, dir_ / "run");
   }
 
