@@ -62,6 +62,14 @@ void SetEnvironment(const char* name, const std::string* value) {
 #endif
 }
 
+unsigned long ProcessId() {
+#ifdef _WIN32
+  return GetCurrentProcessId();
+#else
+  return static_cast<unsigned long>(getpid());
+#endif
+}
+
 void WriteBytes(const fs::path& path, std::string_view bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
@@ -69,9 +77,12 @@ void WriteBytes(const fs::path& path, std::string_view bytes) {
 class CliTest : public testing::Test {
  protected:
   void SetUp() override {
-    dir_ =
-        fs::temp_directory_path() /
-        ("zarvo-cli-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+    // Named for the process too, as another run of the suite may be going on;
+    // a parameterised test's name holds a slash.
+    std::string name = "zarvo-cli-" + std::to_string(ProcessId()) + "-" +
+                       testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(name.begin(), name.end(), '/', '-');
+    dir_ = fs::temp_directory_path() / name;
     fs::remove_all(dir_);
     fs::create_directories(dir_ / "run");
     // No test reaches the server of the build setting.
