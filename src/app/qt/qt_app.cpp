@@ -37,16 +37,25 @@ QtApp::QtApp(QtAppOptions options) : windowThread_(NewWindowThread()) {
       .http = options.http ? *options.http : ProcessHttpClient(),
       .programDirectory = ProgramDirectory(),
   });
-  window_ = std::make_unique<QtToolWindow>(model_);
-  InstallHandlers(model_, *services_);
-  window_->StartTimer();
-  model_.Raise(std::nullopt, Event::Creation);
+  StartUp(model_, *services_, *this);
 }
+
+bool QtApp::CreateView(ToolWindow& model) {
+  window_ = std::make_unique<QtToolWindow>(model);
+  // The generated code goes to the output box and to the clipboard: converted
+  // once, for both.
+  clipboard_.TakeConversionsFrom(
+      [window = window_.get()](std::string_view gbk) { return window->ShownText(gbk); });
+  return true;
+}
+
+void QtApp::StartTimer() { window_->StartTimer(); }
 
 QtApp::~QtApp() {
   // A worker still waiting for the window thread finds it closed. The object
   // itself is left for the worker, which may still hold it.
   windowThread_->Close();
+  clipboard_.TakeConversionsFrom({});
   window_.reset();
 }
 
