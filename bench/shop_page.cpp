@@ -33,7 +33,7 @@ constexpr std::array<std::string_view, 16> kPhrases = {
     "纯棉舒适 透气吸汗 亲肤面料",
     "买二送一 数量有限 先到先得",
     "全场满299减50 优惠券领取",
-    "掌柜推荐 热销宝贝",
+    "店主推荐 热销商品",
     "收藏本店 优先发货",
     "韩版宽松百搭针织开衫毛衣外套",
     "男士商务休闲皮鞋 真皮软底",
@@ -42,7 +42,7 @@ constexpr std::array<std::string_view, 16> kPhrases = {
     "官方旗舰店 品质保障 售后无忧",
     "新品上市 抢先体验 赠运费险",
     "客服在线时间：早九点至晚十一点",
-    "点击查看更多宝贝详情",
+    "点击查看更多商品详情",
 };
 
 constexpr std::array<std::string_view, 6> kColours = {"#333333", "#ff4400", "#666",
@@ -65,8 +65,8 @@ class PageWriter {
     } else {
       out += "padding-top:" + std::to_string(banner) + "px;";
     }
-    out += "background:url(https://img.shop.example.com/imgextra/i" + Number(4) + "/" + Number(10) +
-           "/TB2" + Number(8) + ".jpg) no-repeat center top;\">\n";
+    out += "background:url(https://img.shop.example.com/images/" + Number(4) + "/" + Number(10) +
+           "/banner-" + Number(8) + ".jpg) no-repeat center top;\">\n";
     out += "    <a href=\"https://item.shop.example.com/item.htm?id=" + Number(12) +
            "\" target=\"_blank\" style=\"position:absolute;left:" + Number(3) +
            "px;top:" + Number(2) + "px;width:" + Number(3) + "px;display:block;\"></a>\n  </div>\n";
@@ -78,8 +78,8 @@ class PageWriter {
       out += "Microsoft YaHei,SimSun;font-size:12px;color:";
       out += kColours[random_.Below(kColours.size())];
       out += ";\">\n        <a href=\"https://item.shop.example.com/item.htm?id=" + Number(12) +
-             "\" target=\"_blank\"><img src=\"https://img.shop.example.com/bao/uploaded/i" +
-             Number(1) + "/" + Number(9) +
+             "\" target=\"_blank\"><img src=\"https://img.shop.example.com/products/" + Number(1) +
+             "/" + Number(9) +
              ".jpg_220x220.jpg\" width=\"220\" border=\"0\" "
              "style=\"display:block;\"></a>\n        <p style=\"margin:4px 0;\">";
       out += phrases_[random_.Below(count_)];
