@@ -208,7 +208,7 @@ class Win32CliSystem final : public CliSystem {
   HttpClient& Http() override { return http_; }
 
  private:
-  WinInetHttpClient http_;
+  Win32HttpClient http_;
 };
 
 }  // namespace
