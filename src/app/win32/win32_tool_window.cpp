@@ -247,8 +247,11 @@ void Win32ToolWindow::ShowText(ControlId id) {
   if (control == nullptr) {
     return;
   }
+  // Decoded once, straight into the buffer the control copies from; a large
+  // pasted text is not copied again on the way.
+  const std::u16string text = GbkToUtf16(model_.Text(id));
   settingText_ = true;
-  SetWindowTextW(control, WideFromGbk(model_.Text(id)).c_str());
+  SetWindowTextW(control, reinterpret_cast<const wchar_t*>(text.c_str()));
   settingText_ = false;
 }
 
