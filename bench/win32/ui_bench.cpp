@@ -54,7 +54,7 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
-LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT timeOutMs = 300000) {
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT timeOutMs = 1800000) {
   DWORD_PTR result = 0;
   SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, timeOutMs, &result);
   return static_cast<LRESULT>(result);
@@ -141,19 +141,28 @@ void MeasureStartUp(const std::filesystem::path& tool, const std::filesystem::pa
       Median(ours) * 1000, Median(baseline) * 1000, Median(ours) / Median(baseline));
 }
 
+// How the tool made its output box: styles and size.
+struct EditLike {
+  DWORD style;
+  DWORD exStyle;
+  SIZE size;
+};
+
+SIZE SizeOf(HWND window) {
+  RECT box{};
+  GetWindowRect(window, &box);
+  return {box.right - box.left, box.bottom - box.top};
+}
+
 // The output box's edit control as the tool makes it, in a window of this
 // process: the floor that no tool using this control can go below.
-double EditControlFloor(const std::wstring& text, HWND like) {
-  RECT box{};
-  GetWindowRect(like, &box);
-  HWND top = CreateWindowExW(0, L"STATIC", L"floor", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 0, 0,
-                             box.right - box.left + 100, box.bottom - box.top + 100, nullptr,
-                             nullptr, nullptr, nullptr);
-  HWND edit = CreateWindowExW(
-      static_cast<DWORD>(GetWindowLongPtrW(like, GWL_EXSTYLE)), L"EDIT", L"",
-      (static_cast<DWORD>(GetWindowLongPtrW(like, GWL_STYLE)) & ~WS_DISABLED) | WS_CHILD |
-          WS_VISIBLE,
-      10, 10, box.right - box.left, box.bottom - box.top, top, nullptr, nullptr, nullptr);
+double EditControlFloor(const std::wstring& text, const EditLike& like) {
+  HWND top =
+      CreateWindowExW(0, L"STATIC", L"floor", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 0, 0,
+                      like.size.cx + 100, like.size.cy + 100, nullptr, nullptr, nullptr, nullptr);
+  HWND edit = CreateWindowExW(like.exStyle, L"EDIT", L"",
+                              (like.style & ~WS_DISABLED) | WS_CHILD | WS_VISIBLE, 10, 10,
+                              like.size.cx, like.size.cy, top, nullptr, nullptr, nullptr);
   // The same font face and size as the tool's controls at this DPI.
   SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
   SendMessageW(edit, EM_SETLIMITTEXT, 0, 0);
@@ -205,12 +214,18 @@ Generation Generate(const std::filesystem::path& tool, size_t codeBytes) {
   result.workingSet = memory.WorkingSetSize;
   result.peakWorkingSet = memory.PeakWorkingSetSize;
 
-  const std::wstring output = TextOf(program.FindChild(编辑框3));
+  HWND outputBox = program.FindChild(编辑框3);
+  const std::wstring output = TextOf(outputBox);
   if (output.size() < code.size()) {
     std::fprintf(stderr, "the output is shorter than the code\n");
   }
-  result.floorSeconds = EditControlFloor(output, program.FindChild(编辑框3));
+  const EditLike like{static_cast<DWORD>(GetWindowLongPtrW(outputBox, GWL_STYLE)),
+                      static_cast<DWORD>(GetWindowLongPtrW(outputBox, GWL_EXSTYLE)),
+                      SizeOf(outputBox)};
+  // The tool is gone before the floor is measured, so that the two do not
+  // share the machine.
   program.Close();
+  result.floorSeconds = EditControlFloor(output, like);
   return result;
 }
 
