@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Zarvo750 and runs every test: the Linux build (unit, Qt and X window
-# tests), the same suite under AddressSanitizer and UndefinedBehaviorSanitizer,
-# and the Windows build under Wine.
+# tests), the format, tidy and layer checks, the same suite under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows build under
+# Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,12 +16,13 @@ cmake --preset default >/dev/null
 cmake --build --preset default -j "$jobs"
 "${xvfb[@]}" ctest --preset default -j "$jobs"
 
+echo "== Format, tidy and layer checks"
+bash tools/check-style.sh
+
 echo "== Linux build with AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
 "${xvfb[@]}" ctest --preset asan -j "$jobs"
 
-if [ -f tools/test-windows.sh ]; then
-  echo "== Windows build under Wine"
-  bash tools/test-windows.sh
-fi
+echo "== Windows build under Wine"
+bash tools/test-windows.sh

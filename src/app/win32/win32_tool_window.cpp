@@ -13,7 +13,7 @@ namespace {
 
 using enum ControlId;
 
-constexpr UINT_PTR kStatusTimer = 1;
+constexpr UINT_PTR kStatusTimerId = 1;
 constexpr UINT kRaisePicksMessage = WM_APP + 1;
 // The height of a drop-down list's opened list at 96 DPI.
 constexpr int kSelectorListHeight = 160;
@@ -136,8 +136,13 @@ Win32ToolWindow::Win32ToolWindow(HINSTANCE instance, ToolWindow& model) : model_
   fonts_ = std::make_unique<WindowFonts>(dpi_);
   CreateControls(instance);
   model_.SetView(this);
-  // The status timer runs from creation for as long as the window exists.
-  SetTimer(window_, kStatusTimer, static_cast<UINT>(Entry(时钟1).intervalMs), nullptr);
+}
+
+void Win32ToolWindow::StartTimer() {
+  if (window_ != nullptr) {
+    SetTimer(window_, kStatusTimerId, static_cast<UINT>(Entry(kStatusResetTimer).intervalMs),
+             nullptr);
+  }
 }
 
 Win32ToolWindow::~Win32ToolWindow() {
@@ -198,9 +203,6 @@ void Win32ToolWindow::SetUpControl(const ControlEntry& entry, HWND control) {
     case ControlKind::FlatButton:
       SetWindowSubclass(control, FlatButtonProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
       break;
-    case ControlKind::List:
-      ShowRows(id);
-      break;
     default:
       break;
   }
@@ -255,23 +257,6 @@ void Win32ToolWindow::ShowText(ControlId id) {
   settingText_ = false;
 }
 
-void Win32ToolWindow::ShowRows(ControlId id) {
-  HWND list = Control(id);
-  if (list == nullptr) {
-    return;
-  }
-  ListView_DeleteAllItems(list);
-  int index = 0;
-  for (const std::string& row : model_.Rows(id)) {
-    std::wstring text = WideFromGbk(row);
-    LVITEMW item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = index++;
-    item.pszText = text.data();
-    SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-  }
-}
-
 void Win32ToolWindow::FieldChanged(ControlId id, Field field) {
   HWND control = Control(id);
   if (control == nullptr) {
@@ -293,9 +278,6 @@ void Win32ToolWindow::FieldChanged(ControlId id, Field field) {
       break;
     case Field::Bold:
       SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(id)), TRUE);
-      break;
-    case Field::Rows:
-      ShowRows(id);
       break;
   }
 }
@@ -363,8 +345,8 @@ LRESULT Win32ToolWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_TIMER:
-      if (wParam == kStatusTimer) {
-        model_.Raise(时钟1, Event::Tick);
+      if (wParam == kStatusTimerId) {
+        model_.Raise(kStatusResetTimer, Event::Tick);
       }
       return 0;
     case kRaisePicksMessage:
@@ -377,7 +359,7 @@ LRESULT Win32ToolWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_DESTROY:
-      KillTimer(window_, kStatusTimer);
+      KillTimer(window_, kStatusTimerId);
       PostQuitMessage(0);
       return 0;
     default:
@@ -437,8 +419,8 @@ LRESULT CALLBACK Win32ToolWindow::ContainerProc(HWND window, UINT message, WPARA
 }
 
 // Every edit box: a text that another program sets directly counts as the
-// user's (a multi-line box sends no EN_CHANGE for it); a double-click empties
-// the code input box.
+// user's (a multi-line box sends no EN_CHANGE for it); a double-click raises
+// the event where the events table binds one.
 LRESULT CALLBACK Win32ToolWindow::EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                            UINT_PTR, DWORD_PTR self) {
   auto& owner = *reinterpret_cast<Win32ToolWindow*>(self);
@@ -453,8 +435,9 @@ LRESULT CALLBACK Win32ToolWindow::EditProc(HWND window, UINT message, WPARAM wPa
     }
     case WM_LBUTTONDBLCLK: {
       const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
-      if (owner.IdOf(window) == 编辑框1) {
-        owner.model_.Raise(编辑框1, Event::DoubleClick);
+      const std::optional<ControlId> id = owner.IdOf(window);
+      if (id && IsBound(*id, Event::DoubleClick)) {
+        owner.model_.Raise(*id, Event::DoubleClick);
       }
       return result;
     }

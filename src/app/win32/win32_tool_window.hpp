@@ -23,8 +23,8 @@ inline constexpr wchar_t kToolWindowClass[] = L"Zarvo750ToolWindow";
 class Win32ToolWindow final : public WindowView {
  public:
   // Creates the window, not yet shown, at its start position with every
-  // control of the table, laid out for the DPI of its monitor, and starts the
-  // status timer. The window becomes the model's view.
+  // control of the table, laid out for the DPI of its monitor. The window
+  // becomes the model's view.
   Win32ToolWindow(HINSTANCE instance, ToolWindow& model);
   ~Win32ToolWindow() override;
   Win32ToolWindow(const Win32ToolWindow&) = delete;
@@ -37,6 +37,8 @@ class Win32ToolWindow final : public WindowView {
   // The DPI the window is laid out for.
   UINT Dpi() const { return dpi_; }
 
+  // Starts the status timer, which ticks for as long as the window exists.
+  void StartTimer();
   // Shows the window, makes it active and puts the focus into the code box.
   void Show();
 
@@ -68,7 +70,6 @@ class Win32ToolWindow final : public WindowView {
   LRESULT OnControlColour(HDC dc, HWND control);
   void DrawFlatButton(const DRAWITEMSTRUCT& item);
   void ShowText(ControlId id);
-  void ShowRows(ControlId id);
   void ShowEnabled(ControlId id);
   bool HandleKey(const MSG& message);
   std::optional<ControlId> IdOf(HWND control) const;
@@ -86,13 +87,5 @@ class Win32ToolWindow final : public WindowView {
   bool flatButtonHot_ = false;  // pointer over the flat button
   unsigned pendingPicks_ = 0;   // selectors whose pick is yet to be raised
 };
-
-// Takes and dispatches the thread's messages until the quit message, applying
-// the window's keyboard rules; returns the quit code.
-int RunMessageLoop(Win32ToolWindow& window);
-
-// The whole program: builds the window and its services, binds the handlers,
-// raises the creation event, shows the window and runs the message loop.
-int RunZarvo750(HINSTANCE instance);
 
 }  // namespace zarvo

@@ -310,6 +310,13 @@ class Zarvo750ClickTest : public Zarvo750Test, public testing::WithParamInterfac
     input[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
     input[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
     ASSERT_EQ(SendInput(3, input, sizeof(INPUT)), 3u);
+    // The pointer leaves for the screen's corner, so that no later window
+    // finds it over one of its controls.
+    INPUT away{};
+    away.type = INPUT_MOUSE;
+    away.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    Sleep(100);
+    ASSERT_EQ(SendInput(1, &away, sizeof(INPUT)), 1u);
   }
   HWND Focus() {
     GUITHREADINFO info{};
