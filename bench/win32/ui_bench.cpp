@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -180,6 +181,22 @@ std::wstring TextOf(HWND control) {
   return text;
 }
 
+// Puts the code on the clipboard and pastes it into the box, as the user
+// does. (Wine does not carry a text of megabytes in a WM_SETTEXT to another
+// process.)
+void PasteInto(HWND box, const std::wstring& code) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (code.size() + 1) * sizeof(wchar_t));
+  std::memcpy(GlobalLock(block), code.c_str(), (code.size() + 1) * sizeof(wchar_t));
+  GlobalUnlock(block);
+  while (!OpenClipboard(nullptr)) {
+    Sleep(10);
+  }
+  EmptyClipboard();
+  SetClipboardData(CF_UNICODETEXT, block);
+  CloseClipboard();
+  Send(box, WM_PASTE, 0, 0);
+}
+
 struct Generation {
   double seconds = 0;
   double floorSeconds = 0;
@@ -196,7 +213,7 @@ Generation Generate(const std::filesystem::path& tool, size_t codeBytes) {
   // The code arrives as a paste would put it there.
   const std::wstring code = Wide(
       zarvo::GbkToUtf16(zarvo::bench::MakeShopPage(codeBytes, zarvo::bench::Heights::Declared)));
-  Send(program.FindChild(编辑框1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(code.c_str()));
+  PasteInto(program.FindChild(编辑框1), code);
   HWND button = program.FindChild(按钮1);
 
   Generation result;
