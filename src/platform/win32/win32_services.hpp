@@ -14,8 +14,9 @@
 namespace zarvo {
 
 // The clipboard, offered as CF_TEXT (the GBK bytes and their terminating zero)
-// and as CF_UNICODETEXT (the same text decoded), so that a program on a system
-// whose code page is not 936 still gets the right characters.
+// with CF_LOCALE saying they are code page 936, so that the system gives a
+// program that asks for CF_UNICODETEXT the right characters also on a system
+// whose code page is not 936.
 class Win32Clipboard final : public Clipboard {
  public:
   // The owner window becomes the clipboard's owner while the text is set.
