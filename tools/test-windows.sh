@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Windows preset (mingw-w64) and runs its whole test suite under
 # Wine on a virtual display, in a fresh Wine prefix that is deleted afterwards.
+# Then the window test runs again at 120, 144 and 192 DPI, each in a fresh
+# prefix of its own with the display at that DPI.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,47 +10,20 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows -j 2
 
 work=$(mktemp -d)
-export WINEPREFIX="$work/prefix"
 export WINEARCH=win64
 export WINEDEBUG=-all
-# No Mono or Gecko installer dialogs while the prefix is made.
-export WINEDLLOVERRIDES="mscoree,mshtml="
 # Bold CJK captions render under a Chinese locale, which also makes the ANSI
 # code page 936.
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
-trap 'WINEPREFIX="$WINEPREFIX" wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
-
-# No window manager runs on the virtual display: let Wine place the windows
-# itself (closing a managed window waits 2 s there). A crash must not wait on
-# winedbg's dialog. The Chinese faces map to a CJK font that is installed.
-cat >"$work/settings.reg" <<'REG'
-REGEDIT4
-
-[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
-"Managed"="N"
-
-[HKEY_CURRENT_USER\Software\Wine\WineDbg]
-"ShowCrashDialog"=dword:00000000
-
-[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
-"SimSun"="WenQuanYi Micro Hei"
-"NSimSun"="WenQuanYi Micro Hei"
-"Microsoft YaHei"="WenQuanYi Micro Hei"
-"Microsoft YaHei UI"="WenQuanYi Micro Hei"
-"PMingLiU"="WenQuanYi Micro Hei"
-"MS UI Gothic"="WenQuanYi Micro Hei"
-REG
+trap 'for p in "$work"/*/; do WINEPREFIX="$p" wineserver -k >/dev/null 2>&1 || true; done; rm -rf "$work"' EXIT
 
 # Wine's services start before CTest, so that no test inherits their output
 # pipe and CTest does not wait on them. The desktop keeper holds Wine's desktop
 # open: without it Wine shuts the desktop down after each test program, and
 # every later program that opens a window waits 14 s and more for it.
-xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash -c '
+WINEPREFIX="$work/prefix" xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash -c '
   set -u
-  wine wineboot -i >/dev/null 2>&1
-  wine regedit /S "$(winepath -w "$0/settings.reg")" >/dev/null 2>&1
-  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
-  cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+  bash tools/wine-prefix.sh "$WINEPREFIX"
   wineserver -p
   wine cmd /c exit >/dev/null 2>&1
   wine build/windows/tests/app/win32/desktop_keeper.exe >/dev/null 2>&1 &
@@ -57,4 +32,23 @@ xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash -c '
   result=$?
   wineserver -k
   exit $result
-' "$work"
+'
+rm -rf "$work/prefix"
+
+# The window at other DPIs: a screen large enough for the window at 200 %.
+# Each prefix goes as soon as its run is over (a prefix is some 700 MB).
+for dpi in 120 144 192; do
+  echo "== Window test at $dpi DPI"
+  WINEPREFIX="$work/prefix-$dpi" ZARVO_TEST_DPI=$dpi \
+    xvfb-run -a -s "-screen 0 1920x1440x24 -nolisten tcp" bash -c '
+    set -u
+    bash tools/wine-prefix.sh "$WINEPREFIX" "$ZARVO_TEST_DPI"
+    wineserver -p
+    wine cmd /c exit >/dev/null 2>&1
+    timeout 300 wine build/windows/tests/app/win32/win32_window_test.exe --gtest_brief=1
+    result=$?
+    wineserver -k
+    exit $result
+  '
+  rm -rf "$work/prefix-$dpi"
+done

@@ -47,7 +47,9 @@ TEST_P(HeightTest, ReadsHeight) {
 
 std::string Heights(std::initializer_list<const char*> values) {
   std::string code;
-  for (const char* v : values) code += std::string("<div style=\"height:") + v + "px\"></div>\r\n";
+  for (const char* v : values) {
+    code += std::string("<div style=\"height:") + v + "px\"></div>\r\n";
+  }
   return code;
 }
 
@@ -107,11 +109,11 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return info.param.name; });
 
 TEST(HeightDetectionTest, TenMegabyteLine) {
-  std::string code(10 * 1024 * 1024, 'h');  // every byte starts a look
+  std::string code(size_t{10} * 1024 * 1024, 'h');  // every byte starts a look
   EXPECT_EQ(DetectModuleHeight(code), "");
   code.replace(code.size() - 30, 25, G("中height:300 HEIGHT=0750;"));
   EXPECT_EQ(DetectModuleHeight(code), "750");
-  const std::string plain(10 * 1024 * 1024, 'x');
+  const std::string plain(size_t{10} * 1024 * 1024, 'x');
   EXPECT_EQ(DetectModuleHeight(plain), "");
 }
 

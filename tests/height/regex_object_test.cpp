@@ -414,7 +414,9 @@ TEST(RegexObjectTest, RunawayBacktrackingGivesUp) {
 // the list ends at its 256 MiB cap, and what it holds can still be read.
 TEST(RegexObjectTest, MatchListEndsAtItsMemoryCap) {
   std::string pattern;
-  for (int i = 0; i < 3000; ++i) pattern += "()";
+  for (int i = 0; i < 3000; ++i) {
+    pattern += "()";
+  }
   const std::string subject(20000, 'a');
   const auto started = std::chrono::steady_clock::now();
   RegexObject re;
@@ -425,7 +427,7 @@ TEST(RegexObjectTest, MatchListEndsAtItsMemoryCap) {
   std::cout << count << " matches in " << took.count() << " s, peak resident " << peak / 1'000'000
             << " MB\n";
 
-  constexpr size_t kMatchBytes = 2 * 3001 * sizeof(int);
+  constexpr size_t kMatchBytes = size_t{2} * 3001 * sizeof(int);
   EXPECT_LT(count, 20001);
   EXPECT_GT(static_cast<size_t>(count), (size_t{250} << 20) / kMatchBytes);
   EXPECT_LE(static_cast<size_t>(count), (size_t{256} << 20) / kMatchBytes);

@@ -1,6 +1,7 @@
 #include "support/http_test_server.hpp"
 
 #include <algorithm>
+#include <cstdio>
 #include <stdexcept>
 
 #ifdef _WIN32
@@ -76,8 +77,9 @@ bool SendAll(NativeSocket s, const char* data, size_t size) {
   return true;
 }
 
-// Reads the request head, up to its blank line (or what came within 5 s).
-std::string ReadHead(NativeSocket s) {
+// Looks at the request head, up to its blank line (or what came within 5 s),
+// and leaves it unread: a connection closed with bytes unread ends in a reset.
+std::string PeekHead(NativeSocket s) {
   std::string head;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   while (head.find("\r\n\r\n") == std::string::npos && head.find("\n\n") == std::string::npos &&
@@ -85,14 +87,30 @@ std::string ReadHead(NativeSocket s) {
     if (!Readable(s, std::chrono::milliseconds(100))) {
       continue;
     }
-    char buffer[4096];
-    const auto got = recv(s, buffer, sizeof buffer, 0);
-    if (got <= 0) {
-      break;
+    char buffer[16384];
+    const auto got = recv(s, buffer, sizeof buffer, MSG_PEEK);
+    if (got <= 0 || static_cast<size_t>(got) == head.size()) {
+      if (got <= 0) {
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));  // no more yet
+      continue;
     }
-    head.append(buffer, static_cast<size_t>(got));
+    head.assign(buffer, static_cast<size_t>(got));
   }
   return head;
+}
+
+// Reads and drops this many bytes.
+void Consume(NativeSocket s, size_t bytes) {
+  char buffer[4096];
+  while (bytes > 0) {
+    const auto got = recv(s, buffer, static_cast<int>(std::min(bytes, sizeof buffer)), 0);
+    if (got <= 0) {
+      return;
+    }
+    bytes -= static_cast<size_t>(got);
+  }
 }
 
 HttpRequest ParseHead(const std::string& head) {
@@ -128,6 +146,8 @@ const char* Reason(int status) {
       return "OK";
     case 301:
       return "Moved Permanently";
+    case 302:
+      return "Found";
     case 404:
       return "Not Found";
     case 500:
@@ -135,6 +155,23 @@ const char* Reason(int status) {
     default:
       return "Status";
   }
+}
+
+// The body in chunked transfer coding.
+std::string Chunked(const std::string& body, bool badChunkSize) {
+  constexpr size_t kChunk = 1000;
+  std::string coded;
+  char size[32];
+  for (size_t at = 0, index = 0; at < body.size(); at += kChunk, ++index) {
+    const size_t n = std::min(kChunk, body.size() - at);
+    std::snprintf(size, sizeof size, "%zx", n);
+    coded += index == 1 && badChunkSize ? std::string("zz") : std::string(size);
+    coded += "\r\n";
+    coded.append(body, at, n);
+    coded += "\r\n";
+  }
+  coded += "0\r\n\r\n";
+  return coded;
 }
 
 }  // namespace
@@ -185,8 +222,13 @@ void HttpTestServer::Start(uint16_t port) {
 std::string HttpTestServer::Host() const { return "127.0.0.1:" + std::to_string(port_); }
 
 void HttpTestServer::Script(const std::string& path, std::vector<HttpReply> replies) {
+  std::vector<std::shared_ptr<const HttpReply>> shared;
+  shared.reserve(replies.size());
+  for (HttpReply& reply : replies) {
+    shared.push_back(std::make_shared<const HttpReply>(std::move(reply)));
+  }
   std::lock_guard lock(mutex_);
-  script_[path] = std::move(replies);
+  script_[path] = std::move(shared);
   served_[path] = 0;
 }
 
@@ -267,13 +309,13 @@ void HttpTestServer::Serve() {
   }
 }
 
-HttpReply HttpTestServer::NextReply(const std::string& path) {
+std::shared_ptr<const HttpReply> HttpTestServer::NextReply(const std::string& path) {
   const auto it = script_.find(path);
   if (it == script_.end() || it->second.empty()) {
-    return HttpReply{.status = 404};
+    return std::make_shared<const HttpReply>(HttpReply{.status = 404});
   }
   size_t& served = served_[path];
-  HttpReply reply = it->second[std::min(served, it->second.size() - 1)];
+  std::shared_ptr<const HttpReply> reply = it->second[std::min(served, it->second.size() - 1)];
   ++served;
   return reply;
 }
@@ -281,6 +323,46 @@ HttpReply HttpTestServer::NextReply(const std::string& path) {
 bool HttpTestServer::Sleep(std::chrono::milliseconds delay) {
   std::unique_lock lock(mutex_);
   return !changed_.wait_for(lock, delay, [&] { return stopping_; });
+}
+
+bool HttpTestServer::Stopping() {
+  std::lock_guard lock(mutex_);
+  return stopping_;
+}
+
+// Sends the body as the reply asks; false once the client is gone.
+bool HttpTestServer::SendBody(Socket socket, const HttpReply& reply) {
+  const NativeSocket client = Native(socket);
+  const std::string coded = reply.chunked ? Chunked(reply.body, reply.badChunkSize) : std::string();
+  const std::string& body = reply.chunked ? coded : reply.body;
+  const size_t bytes = std::min(body.size(), reply.sendOnly.value_or(body.size()));
+  if (reply.bytesPerSecond > 0) {
+    const auto gap = std::chrono::microseconds(1'000'000 / reply.bytesPerSecond);
+    auto next = std::chrono::steady_clock::now();
+    for (size_t i = 0; i < bytes; ++i) {
+      next += gap;
+      if (!SendAll(client, body.data() + i, 1) ||
+          !Sleep(std::chrono::duration_cast<std::chrono::milliseconds>(
+              next - std::chrono::steady_clock::now()))) {
+        return false;
+      }
+    }
+    return true;
+  }
+  if (reply.endless && !body.empty()) {
+    // Whole blocks of the body, so that a client sees it repeat unchanged.
+    std::string block;
+    while (block.size() < 65536) {
+      block += body;
+    }
+    while (!Stopping()) {
+      if (!SendAll(client, block.data(), block.size())) {
+        return false;
+      }
+    }
+    return false;
+  }
+  return SendAll(client, body.data(), bytes);
 }
 
 bool HttpTestServer::AwaitRelease() {
@@ -291,29 +373,39 @@ bool HttpTestServer::AwaitRelease() {
 
 void HttpTestServer::Handle(Socket socket) {
   const NativeSocket client = Native(socket);
-  HttpRequest request = ParseHead(ReadHead(client));
-  HttpReply reply;
+  const std::string head = PeekHead(client);
+  HttpRequest request = ParseHead(head);
+  std::shared_ptr<const HttpReply> next;
   {
     std::lock_guard lock(mutex_);
-    reply = NextReply(request.Path());
+    next = NextReply(request.Path());
     requests_.push_back(std::move(request));
   }
   changed_.notify_all();
+  const HttpReply& reply = *next;
+  if (!reply.reset) {
+    Consume(client, head.size());
+  }
 
   bool answer = !reply.hangUp && Sleep(reply.delay) && (!reply.hold || AwaitRelease());
   if (answer) {
-    std::string head = "HTTP/1.0 " + std::to_string(reply.status) + " " + Reason(reply.status) +
-                       "\r\nContent-Type: text/plain\r\n";
-    if (reply.announceLength) {
-      head +=
+    std::string answerHead = std::string(reply.chunked ? "HTTP/1.1 " : "HTTP/1.0 ") +
+                             std::to_string(reply.status) + " " + Reason(reply.status) +
+                             "\r\nContent-Type: text/plain\r\n";
+    if (reply.chunked) {
+      answerHead += "Transfer-Encoding: chunked\r\nConnection: close\r\n";
+    } else if (reply.lengthText) {
+      answerHead += "Content-Length: " + *reply.lengthText + "\r\n";
+    } else if (reply.announceLength) {
+      answerHead +=
           "Content-Length: " + std::to_string(reply.announcedLength.value_or(reply.body.size())) +
           "\r\n";
     }
-    head += "\r\n";
-    const size_t bodyBytes =
-        std::min(reply.body.size(), reply.sendOnly.value_or(reply.body.size()));
-    answer =
-        SendAll(client, head.data(), head.size()) && SendAll(client, reply.body.data(), bodyBytes);
+    for (const std::string& line : reply.headers) {
+      answerHead += line + "\r\n";
+    }
+    answerHead += "\r\n";
+    answer = SendAll(client, answerHead.data(), answerHead.size()) && SendBody(socket, reply);
   }
   if (reply.reset) {
     linger hard{};

@@ -5,11 +5,13 @@
 // on Windows.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -31,6 +33,20 @@ struct HttpReply {
   bool reset = false;
   // Closes the connection after reading the request, answering nothing.
   bool hangUp = false;
+  // The Content-Length value as sent, in place of the number (say "-1");
+  // wins over announcedLength.
+  std::optional<std::string> lengthText{};
+  // Further header lines, each without its line end (say a Location).
+  std::vector<std::string> headers{};
+  // The body in chunked transfer coding, 1000 bytes a chunk and a last chunk,
+  // under an HTTP/1.1 status line; sendOnly then counts the coded bytes.
+  bool chunked = false;
+  // With chunked: the second chunk's size line is no hexadecimal number.
+  bool badChunkSize = false;
+  // Sends the body over and over until the client hangs up.
+  bool endless = false;
+  // Sends the body one byte at a time at this rate; 0 sends it at once.
+  int bytesPerSecond = 0;
   // Waits this long before answering (cut short when the server stops).
   std::chrono::milliseconds delay{0};
   // Waits for Release() before answering (or gives up when the server stops).
@@ -81,9 +97,11 @@ class HttpTestServer {
   void Start(uint16_t port);
   void Serve();
   void Handle(Socket client);
-  HttpReply NextReply(const std::string& path);
+  std::shared_ptr<const HttpReply> NextReply(const std::string& path);
   bool Sleep(std::chrono::milliseconds delay);  // false when stopped
   bool AwaitRelease();                          // false when stopped
+  bool Stopping();
+  bool SendBody(std::intptr_t client, const HttpReply& reply);
 
   Socket listener_ = -1;
   uint16_t port_ = 0;
@@ -93,7 +111,8 @@ class HttpTestServer {
   std::condition_variable changed_;
   bool stopping_ = false;
   bool released_ = false;
-  std::map<std::string, std::vector<HttpReply>> script_;
+  // Shared with the connections that send them, so that a large body is never copied.
+  std::map<std::string, std::vector<std::shared_ptr<const HttpReply>>> script_;
   std::map<std::string, size_t> served_;
   std::vector<HttpRequest> requests_;
 };

@@ -1,11 +1,17 @@
 // The fetcher with the real libcurl client against a real server on 127.0.0.1,
 // scripted per case.
 #include <gtest/gtest.h>
+#include <malloc.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <fstream>
 #include <set>
 
 #include "platform/posix/http_curl.hpp"
 #include "support/fakes.hpp"
+#include "support/hostile_server_cases.hpp"
 #include "support/http_test_server.hpp"
 #include "templates/template_fetch.hpp"
 
@@ -15,6 +21,7 @@ namespace {
 using enum ControlId;
 using test::HttpReply;
 using test::HttpTestServer;
+using test::Pattern;
 using namespace std::chrono_literals;
 
 const std::string P(kPreviewTemplatePath);
@@ -34,15 +41,6 @@ class RecordingHttp final : public HttpClient {
  private:
   HttpClient& inner_;
 };
-
-// Bytes of every value but zero, so that a lost or moved byte shows.
-std::string Pattern(size_t size) {
-  std::string text(size, '\0');
-  for (size_t i = 0; i < size; ++i) {
-    text[i] = static_cast<char>(1 + i % 255);
-  }
-  return text;
-}
 
 struct Holders {
   std::string preview8, area9, area7;
@@ -194,6 +192,55 @@ TEST(CurlHttpClientTest, ServerThatHangsIsGivenUp) {
   server.Script("/fast", {{.body = "quick"}});
   EXPECT_EQ(http.FetchUrlBody("http://" + server.Host() + "/fast"), "quick");
 }
+
+// Memory that runs out while a body arrives fails the fetch; nothing is thrown
+// through curl. In a child process whose address space is capped 14 MB
+// above its size: a small template still arrives, a 12 MB one cannot.
+TEST(CurlHttpClientTest, MemoryRunningOutFailsTheFetch) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the sanitizer's shadow memory does not fit under an address-space limit";
+#else
+  HttpTestServer server;
+  server.Script("/small", {{.body = "small"}});
+  server.Script("/large", {{.body = Pattern(12 * test::kMiB)}});
+  const std::string host = "http://" + server.Host();
+  const pid_t child = fork();
+  if (child == 0) {
+    // Large blocks come from new mappings, not from what the parent freed.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    CurlHttpClient http;
+    std::ifstream status("/proc/self/status");
+    size_t virtualKb = 0;
+    for (std::string line; std::getline(status, line);) {
+      if (line.rfind("VmSize:", 0) == 0) {
+        virtualKb = std::stoul(line.substr(7));
+      }
+    }
+    const rlimit cap{virtualKb * 1024 + 14 * test::kMiB, virtualKb * 1024 + 14 * test::kMiB};
+    if (virtualKb == 0 || setrlimit(RLIMIT_AS, &cap) != 0) {
+      _exit(2);
+    }
+    if (http.FetchUrlBody(host + "/small") != "small") {
+      _exit(3);
+    }
+    const auto large = http.FetchUrlBody(host + "/large");
+    _exit(large ? 1 : 0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the body arrived; 2: no limit; 3: no small fetch";
+#endif
+}
+
+class CurlHostileServerTest : public testing::TestWithParam<test::HostileCase> {};
+
+TEST_P(CurlHostileServerTest, EndsInTimeWithinBoundedMemory) {
+  test::RunHostileCase(GetParam(), [] { return std::make_shared<CurlHttpClient>(); });
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CurlHostileServerTest, testing::ValuesIn(test::HostileCases()),
+                         [](const auto& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace zarvo

@@ -15,11 +15,23 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QTimer>
+#include <algorithm>
+#include <iterator>
 
 #include "platform/qt/qt_text.hpp"
 
 namespace zarvo {
 namespace {
+
+// The template holders and the placeholder template box are never shown:
+// their texts live in the model alone. A widget would lay out megabytes of
+// template on the window thread for nothing.
+constexpr ControlId kModelOnly[] = {ControlId::编辑框7, ControlId::编辑框8, ControlId::编辑框9,
+                                    ControlId::编辑框10};
+
+bool IsModelOnly(ControlId id) {
+  return std::find(std::begin(kModelOnly), std::end(kModelOnly), id) != std::end(kModelOnly);
+}
 
 // The control whose double-click a watched widget raises.
 constexpr char kDoubleClickControl[] = "zarvoDoubleClickControl";
@@ -30,19 +42,30 @@ QString ColorCss(Rgb rgb) {
   return QStringLiteral("rgb(%1,%2,%3)").arg(rgb.red).arg(rgb.green).arg(rgb.blue);
 }
 
-// A multi-line box shows line breaks as Qt's block separators; the model keeps
-// CR LF as Windows edit controls do.
-QString ForMultiLineBox(std::string_view gbk) {
-  QString text = FromGbk(gbk);
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  return text;
-}
+// The model keeps CR LF line breaks as Windows edit controls do; a document
+// takes CR LF as one block separator, so the text goes in as it is.
+QString ForMultiLineBox(std::string_view gbk) { return FromGbk(gbk); }
 
+// Converted in one pass, line by line: a block separator (Enter) and a line
+// separator (Shift+Enter) are both one line break, CR LF, in the model.
 std::string FromMultiLineBox(const QPlainTextEdit& box) {
   // Raw text keeps no-break spaces that toPlainText() would turn into spaces.
-  QString text = box.document()->toRawText();
-  text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
-  return ToGbk(text);
+  const QString raw = box.document()->toRawText();
+  const std::u16string_view text(reinterpret_cast<const char16_t*>(raw.utf16()),
+                                 static_cast<size_t>(raw.size()));
+  const auto isBreak = [](char16_t c) { return c == u'\u2029' || c == u'\u2028'; };
+  std::string gbk;
+  gbk.reserve(text.size());
+  auto line = text.begin();
+  for (;;) {
+    const auto end = std::find_if(line, text.end(), isBreak);
+    gbk += Utf16ToGbk(std::u16string_view(line, end));
+    if (end == text.end()) {
+      return gbk;
+    }
+    gbk += "\r\n";
+    line = end + 1;
+  }
 }
 
 QIcon AppIcon() {
@@ -99,6 +122,9 @@ QtToolWindow::QtToolWindow(ToolWindow& model) : model_(model) {
 QtToolWindow::~QtToolWindow() { model_.SetView(nullptr); }
 
 void QtToolWindow::CreateControl(const ControlEntry& entry) {
+  if (IsModelOnly(entry.id)) {
+    return;
+  }
   QWidget* parent = entry.container ? Widget(*entry.container) : this;
   const ControlId id = entry.id;
   QWidget* widget = nullptr;
@@ -165,7 +191,10 @@ QWidget* QtToolWindow::NewMultiLineBox(const ControlEntry& entry, QWidget* paren
   box->setTabChangesFocus(true);
   box->setFrameShadow(QFrame::Sunken);
   box->setLineWidth(entry.border == EditBorder::ThinSunken ? 1 : 2);
-  connect(box, &QPlainTextEdit::textChanged, this, [this, id] { model_.MarkEditedByUser(id); });
+  connect(box, &QPlainTextEdit::textChanged, this, [this, id] {
+    lastShown_.reset();  // the model's text of this box is about to change
+    model_.MarkEditedByUser(id);
+  });
   if (IsBound(id, Event::DoubleClick)) {
     // A double-click lands on the viewport, inside the frame.
     box->viewport()->setProperty(kDoubleClickControl, static_cast<int>(id));
@@ -224,7 +253,13 @@ void QtToolWindow::FieldChanged(ControlId id, Field field) {
     case Field::Text: {
       const std::string& text = model_.Text(id);
       if (kind == ControlKind::MultiLineEditBox) {
-        static_cast<QPlainTextEdit*>(widget)->setPlainText(ForMultiLineBox(text));
+        const bool pending = lastShown_.has_value();
+        lastShown_ = Shown{text, ForMultiLineBox(text)};
+        static_cast<QPlainTextEdit*>(widget)->setPlainText(lastShown_->text);
+        if (!pending) {
+          // Only for the handler under way: no copy of a large text stays.
+          QTimer::singleShot(0, this, [this] { lastShown_.reset(); });
+        }
       } else if (kind == ControlKind::EditBox) {
         static_cast<QLineEdit*>(widget)->setText(FromGbk(text));
       } else if (kind == ControlKind::Label) {
@@ -259,6 +294,13 @@ void QtToolWindow::FieldChanged(ControlId id, Field field) {
   }
 }
 
+std::optional<QString> QtToolWindow::ShownText(std::string_view gbk) const {
+  if (lastShown_ && lastShown_->gbk.data() == gbk.data() && lastShown_->gbk.size() == gbk.size()) {
+    return lastShown_->text;
+  }
+  return std::nullopt;
+}
+
 std::string QtToolWindow::EditedText(ControlId id) {
   QWidget* widget = Widget(id);
   switch (Entry(id).kind) {
@@ -282,19 +324,41 @@ bool QtToolWindow::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void QtToolWindow::showEvent(QShowEvent* event) {
-  QWidget::showEvent(event);
-  QTimer::singleShot(0, this, &QtToolWindow::FitOuterSize);
+bool QtToolWindow::event(QEvent* event) {
+  const bool handled = QWidget::event(event);
+  // A reparenting window manager tells its frame after the window is mapped:
+  // the client moves into the frame (or at the latest the window becomes
+  // active), and only then does frameGeometry() count the frame.
+  switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::WindowActivate:
+      if (isVisible()) {
+        FitOuterSize();
+      }
+      break;
+    default:
+      break;
+  }
+  return handled;
 }
 
-// The outer size counts the frame that the window manager adds, which is
-// known only once the window is shown.
+// The outer size counts the window manager's frame. Without one the client
+// area keeps the whole outer size.
 void QtToolWindow::FitOuterSize() {
-  const int frameWidth = frameGeometry().width() - width();
-  const int frameHeight = frameGeometry().height() - height();
-  if (frameWidth > 0 || frameHeight > 0) {
-    setFixedSize(kToolWindowLayout.outerWidth - frameWidth,
-                 kToolWindowLayout.outerHeight - frameHeight);
+  const QRect frame = frameGeometry();
+  const QRect client = geometry();
+  if (frame == client) {
+    return;
+  }
+  const QSize clientSize(kToolWindowLayout.outerWidth - (frame.width() - client.width()),
+                         kToolWindowLayout.outerHeight - (frame.height() - client.height()));
+  if (client.size() != clientSize) {
+    setFixedSize(clientSize);
+  }
+  // Centred once, on the first frame; a window the user moved stays put.
+  if (!centredWithFrame_) {
+    centredWithFrame_ = true;
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
       const Place start = CentredOnScreen(screen->geometry().width(), screen->geometry().height());
       move(start.left, start.top);

@@ -44,7 +44,7 @@ struct Program final : FrontEnd {
   Win32Shell shell;
   SendMessageWindowThread windowThread;
   Win32Threads threads;
-  WinInetHttpClient http;
+  Win32HttpClient http;
   Services services{clipboard, files, shell, windowThread, threads, http, ProgramDirectory()};
 };
 
@@ -114,14 +114,16 @@ int RunZarvo750(HINSTANCE instance) {
 
   const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
-  // The shell may hand the preview to COM-based handlers.
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 
   auto* program = new Program(instance);
   program->services.templateHost = request.templateHost;
   if (!StartUp(program->model, program->services, *program)) {
     return 1;
   }
+  // The shell may hand the preview to COM-based handlers. Nothing uses COM
+  // before the window is up, so it starts after the first show rather than
+  // delaying it.
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   return RunMessageLoop(*program->view);
 }
 

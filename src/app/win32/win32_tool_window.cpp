@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "app/win32/win32_window_parts.hpp"
 #include "platform/gbk.hpp"
 
 namespace zarvo {
@@ -14,94 +15,70 @@ using enum ControlId;
 
 constexpr UINT_PTR kStatusTimerId = 1;
 constexpr UINT kRaisePicksMessage = WM_APP + 1;
-constexpr UINT_PTR kSubclassId = 0x2A750;
-// A drop-down list's window height is its opened list's; the closed field is
-// as high as the font needs.
+// The height of a drop-down list's opened list at 96 DPI.
 constexpr int kSelectorListHeight = 160;
-
-COLORREF ToColorRef(Rgb colour) { return RGB(colour.red, colour.green, colour.blue); }
 
 std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 std::wstring WideFromGbk(std::string_view gbk) { return Wide(GbkToUtf16(gbk)); }
 
-// Which of our controls sent a message; other windows (the list inside a
-// selector, say) are none of them.
-std::optional<ControlId> IdOf(const std::array<HWND, kControlCount>& controls, HWND control) {
-  const int id = GetDlgCtrlID(control) - kControlIdBase;
-  if (control == nullptr || id < 0 || id >= kControlCount ||
-      controls[static_cast<size_t>(id)] != control) {
-    return std::nullopt;
-  }
-  return static_cast<ControlId>(id);
-}
-
-bool IsEditKind(ControlKind kind) {
-  return kind == ControlKind::EditBox || kind == ControlKind::MultiLineEditBox;
-}
-
-bool ModifierDown() {
-  return GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_MENU) < 0;
-}
-
-// The window class and styles of a control of the given kind (visibility and
-// WS_CHILD aside); none for the kinds without a window of their own.
-struct NativeStyle {
-  const wchar_t* className;
+struct WindowClass {
+  const wchar_t* name;
   DWORD style;
   DWORD exStyle;
-  int extraHeight;  // added to the height of the table
 };
 
-std::optional<NativeStyle> NativeStyleOf(const ControlEntry& entry) {
-  NativeStyle native{nullptr, 0, 0, 0};
+// The window class and styles of each kind of control.
+std::optional<WindowClass> ClassOf(const ControlEntry& entry) {
+  std::optional<WindowClass> kind;
   switch (entry.kind) {
     case ControlKind::GroupBox:
-      native.className = WC_BUTTONW;
-      native.style = BS_GROUPBOX | WS_CLIPCHILDREN;
-      native.exStyle = WS_EX_CONTROLPARENT;  // Tab reaches the controls inside
+      // WS_EX_CONTROLPARENT: Tab reaches the controls inside.
+      kind = {WC_BUTTONW, BS_GROUPBOX | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
       break;
     case ControlKind::Label:
-      native.className = WC_STATICW;
-      native.style = SS_LEFTNOWORDWRAP | SS_CENTERIMAGE | SS_NOPREFIX;
+      kind = {WC_STATICW, SS_LEFTNOWORDWRAP | SS_CENTERIMAGE | SS_NOPREFIX, 0};
       break;
     case ControlKind::Selector:
-      native.className = WC_COMBOBOXW;
-      native.style = CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
-      native.extraHeight = kSelectorListHeight;
+      kind = {WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
       break;
     case ControlKind::EditBox:
-      native.className = WC_EDITW;
-      native.style = ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP;
+      kind = {WC_EDITW, ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP, 0};
       break;
     case ControlKind::MultiLineEditBox:
       // Long lines wrap at the box's width; Enter inserts CR LF.
-      native.className = WC_EDITW;
-      native.style =
-          ES_LEFT | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP;
+      kind = {WC_EDITW,
+              ES_LEFT | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP, 0};
       break;
     case ControlKind::Button:
-      native.className = WC_BUTTONW;
-      native.style = BS_PUSHBUTTON | BS_CENTER | BS_VCENTER | WS_TABSTOP;
+      kind = {WC_BUTTONW, BS_PUSHBUTTON | BS_CENTER | BS_VCENTER | WS_TABSTOP, 0};
       break;
     case ControlKind::FlatButton:
-      native.className = WC_BUTTONW;
-      native.style = BS_OWNERDRAW | WS_TABSTOP;
+      kind = {WC_BUTTONW, BS_OWNERDRAW | WS_TABSTOP, 0};
       break;
     case ControlKind::List:
-      native.className = WC_LISTVIEWW;
-      native.style = LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL;
-      native.exStyle = WS_EX_CLIENTEDGE;
+      kind = {WC_LISTVIEWW, LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL, WS_EX_CLIENTEDGE};
       break;
     case ControlKind::Timer:
     case ControlKind::FileDialog:
       return std::nullopt;
   }
   if (entry.border == EditBorder::ThinSunken) {
-    native.exStyle |= WS_EX_STATICEDGE;
+    kind->exStyle |= WS_EX_STATICEDGE;
   } else if (entry.border == EditBorder::ClientEdge) {
-    native.exStyle |= WS_EX_CLIENTEDGE;
+    kind->exStyle |= WS_EX_CLIENTEDGE;
   }
-  return native;
+  return kind;
+}
+
+// A control's place at a DPI. A drop-down list's window is as high as its
+// opened list; its closed field is as high as its font needs, so that its
+// item height follows the font of the DPI.
+Place PlaceAt(const ControlEntry& entry, UINT dpi) {
+  Place place = ScaleToDpi(entry.place, dpi);
+  if (entry.kind == ControlKind::Selector) {
+    place.height += ScaleToDpi(kSelectorListHeight, dpi);
+  }
+  return place;
 }
 
 unsigned PickBit(ControlId id) { return 1u << static_cast<unsigned>(id); }
@@ -109,21 +86,19 @@ static_assert(kControlCount <= 32, "pending picks are kept as bits");
 
 }  // namespace
 
+// Which of our controls a window is; other windows (the list inside a
+// selector, say) are none of them.
+std::optional<ControlId> Win32ToolWindow::IdOf(HWND control) const {
+  const int id = GetDlgCtrlID(control) - kControlIdBase;
+  if (control == nullptr || id < 0 || id >= kControlCount ||
+      controls_[static_cast<size_t>(id)] != control) {
+    return std::nullopt;
+  }
+  return static_cast<ControlId>(id);
+}
+
 Win32ToolWindow::Win32ToolWindow(HINSTANCE instance, ToolWindow& model) : model_(model) {
   background_ = CreateSolidBrush(ToColorRef(kToolWindowLayout.background));
-  guiFont_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  // The generate button's caption: the default face and character set at a
-  // character height of 12 pixels, bold or at the default weight.
-  LOGFONTW caption{};
-  GetObjectW(guiFont_, sizeof caption, &caption);
-  caption.lfHeight = -12;
-  caption.lfWidth = 0;
-  caption.lfItalic = FALSE;
-  caption.lfUnderline = FALSE;
-  caption.lfWeight = FW_BOLD;
-  boldCaptionFont_ = CreateFontIndirectW(&caption);
-  caption.lfWeight = FW_DONTCARE;
-  plainCaptionFont_ = CreateFontIndirectW(&caption);
 
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
@@ -138,7 +113,10 @@ Win32ToolWindow::Win32ToolWindow(HINSTANCE instance, ToolWindow& model) : model_
   windowClass.lpszClassName = kToolWindowClass;
   RegisterClassExW(&windowClass);  // fails harmlessly when already registered
 
-  const Place start = CentredOnScreen(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  // The window starts on the primary monitor, at the DPI new windows get;
+  // should its monitor's DPI differ, it is placed again for that one.
+  dpi_ = SystemDpi();
+  const Place start = ToolWindowPlace(dpi_);
   // Fixed single border, caption bar with window menu, close and minimise
   // buttons, no maximise button; a task bar entry of its own.
   window_ = CreateWindowExW(
@@ -149,6 +127,13 @@ Win32ToolWindow::Win32ToolWindow(HINSTANCE instance, ToolWindow& model) : model_
   if (window_ == nullptr) {
     return;
   }
+  if (const UINT dpi = WindowDpi(window_); dpi != dpi_) {
+    dpi_ = dpi;
+    const Place place = ToolWindowPlace(dpi_);
+    SetWindowPos(window_, nullptr, place.left, place.top, place.width, place.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  fonts_ = std::make_unique<WindowFonts>(dpi_);
   CreateControls(instance);
   model_.SetView(this);
 }
@@ -165,25 +150,25 @@ Win32ToolWindow::~Win32ToolWindow() {
   if (window_ != nullptr && IsWindow(window_)) {
     DestroyWindow(window_);
   }
-  DeleteObject(boldCaptionFont_);
-  DeleteObject(plainCaptionFont_);
+  fonts_.reset();
   DeleteObject(background_);
 }
 
 void Win32ToolWindow::CreateControls(HINSTANCE instance) {
   for (const ControlEntry& entry : ControlTable()) {
-    const ControlId id = entry.id;
-    const std::optional<NativeStyle> native = NativeStyleOf(entry);
-    if (!native) {
-      continue;  // no window of its own
+    const std::optional<WindowClass> kind = ClassOf(entry);
+    if (!kind) {
+      continue;  // the timer and the file dialog have no window of their own
     }
+    const ControlId id = entry.id;
     HWND parent = entry.container ? Control(*entry.container) : window_;
-    const DWORD style = native->style | WS_CHILD | (model_.Visible(id) ? WS_VISIBLE : 0);
+    const DWORD style = kind->style | WS_CHILD | (model_.Visible(id) ? WS_VISIBLE : 0);
     const std::wstring caption =
         IsEditKind(entry.kind) ? std::wstring() : WideFromGbk(model_.Text(id));
+    const Place place = PlaceAt(entry, dpi_);
     HWND control = CreateWindowExW(
-        native->exStyle, native->className, caption.c_str(), style, entry.place.left,
-        entry.place.top, entry.place.width, entry.place.height + native->extraHeight, parent,
+        kind->exStyle, kind->name, caption.c_str(), style, place.left, place.top, place.width,
+        place.height, parent,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlIdBase + static_cast<int>(id))),
         instance, nullptr);
     controls_[static_cast<size_t>(id)] = control;
@@ -195,8 +180,7 @@ void Win32ToolWindow::CreateControls(HINSTANCE instance) {
 
 void Win32ToolWindow::SetUpControl(const ControlEntry& entry, HWND control) {
   const ControlId id = entry.id;
-  SendMessageW(control, WM_SETFONT,
-               reinterpret_cast<WPARAM>(entry.bold ? boldCaptionFont_ : guiFont_), FALSE);
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(id)), FALSE);
   switch (entry.kind) {
     case ControlKind::GroupBox:
       SetWindowSubclass(control, ContainerProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
@@ -212,7 +196,9 @@ void Win32ToolWindow::SetUpControl(const ControlEntry& entry, HWND control) {
     case ControlKind::MultiLineEditBox:
       SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no length limit
       SetWindowSubclass(control, EditProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-      ShowText(id);
+      if (!model_.Text(id).empty()) {
+        ShowText(id);
+      }
       break;
     case ControlKind::FlatButton:
       SetWindowSubclass(control, FlatButtonProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
@@ -225,42 +211,37 @@ void Win32ToolWindow::SetUpControl(const ControlEntry& entry, HWND control) {
   }
 }
 
+HFONT Win32ToolWindow::FontOf(ControlId id) const {
+  return Entry(id).bold ? fonts_->Caption(model_.Bold(id)) : fonts_->Gui();
+}
+
+// The system suggests where the window goes on the monitor of the new DPI;
+// the controls and their fonts follow.
+void Win32ToolWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
+  dpi_ = dpi;
+  auto fonts = std::make_unique<WindowFonts>(dpi_);
+  fonts_.swap(fonts);
+  SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  for (const ControlEntry& entry : ControlTable()) {
+    HWND control = Control(entry.id);
+    if (control == nullptr) {
+      continue;
+    }
+    const Place place = PlaceAt(entry, dpi_);
+    SetWindowPos(control, nullptr, place.left, place.top, place.width, place.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(entry.id)), FALSE);
+  }
+  RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  // The old fonts go only now that no control uses them.
+}
+
 void Win32ToolWindow::Show() {
   ShowWindow(window_, SW_SHOWNORMAL);
   SetForegroundWindow(window_);
   UpdateWindow(window_);
-  SetFocus(Control(kCodeInputBox));
-}
-
-bool Win32ToolWindow::PreTranslate(MSG& message) {
-  if (window_ == nullptr) {
-    return false;
-  }
-  if (message.message == WM_KEYDOWN) {
-    if (message.wParam == VK_ESCAPE && !ModifierDown()) {
-      // No control keeps Esc: an opened list or a box being typed in alike.
-      SendMessageW(window_, WM_CLOSE, 0, 0);
-      return true;
-    }
-    if (message.wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0) {
-      // Also out of a multi-line box, which would otherwise keep the Tab.
-      HWND next = GetNextDlgTabItem(window_, GetFocus(), GetKeyState(VK_SHIFT) < 0);
-      if (next != nullptr) {
-        SetFocus(next);
-        const std::optional<ControlId> id = IdOf(controls_, next);
-        if (id && IsEditKind(Entry(*id).kind)) {
-          SendMessageW(next, EM_SETSEL, 0, -1);
-        }
-      }
-      return true;
-    }
-    if (message.wParam == VK_RETURN) {
-      // Past the dialog manager, which would click the focused button: the
-      // multi-line boxes insert a line break, an opened list takes the pick.
-      return false;
-    }
-  }
-  return IsDialogMessageW(window_, &message) != 0;
+  SetFocus(Control(编辑框1));
 }
 
 void Win32ToolWindow::ShowText(ControlId id) {
@@ -268,8 +249,11 @@ void Win32ToolWindow::ShowText(ControlId id) {
   if (control == nullptr) {
     return;
   }
+  // Decoded once, straight into the buffer the control copies from; a large
+  // pasted text is not copied again on the way.
+  const std::u16string text = GbkToUtf16(model_.Text(id));
   settingText_ = true;
-  SetWindowTextW(control, WideFromGbk(model_.Text(id)).c_str());
+  SetWindowTextW(control, reinterpret_cast<const wchar_t*>(text.c_str()));
   settingText_ = false;
 }
 
@@ -286,16 +270,14 @@ void Win32ToolWindow::FieldChanged(ControlId id, Field field) {
       ShowWindow(control, model_.Visible(id) ? SW_SHOWNA : SW_HIDE);
       break;
     case Field::Enabled:
-      EnableWindow(control, model_.Enabled(id) ? TRUE : FALSE);
+      ShowEnabled(id);
       break;
     case Field::Selection:
       // Setting the selection from code sends no notification.
       SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(model_.Selection(id)), 0);
       break;
     case Field::Bold:
-      SendMessageW(control, WM_SETFONT,
-                   reinterpret_cast<WPARAM>(model_.Bold(id) ? boldCaptionFont_ : plainCaptionFont_),
-                   TRUE);
+      SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(id)), TRUE);
       break;
   }
 }
@@ -342,48 +324,10 @@ void Win32ToolWindow::OnCommand(ControlId id, int code) {
   }
 }
 
-LRESULT Win32ToolWindow::OnControlColour(HDC dc, HWND control) {
-  SetBkColor(dc, ToColorRef(kToolWindowLayout.background));
-  const std::optional<ControlId> id = IdOf(controls_, control);
-  if (id) {
-    const ControlEntry& entry = Entry(*id);
-    SetTextColor(dc, ToColorRef(entry.textColor));
-    if (entry.kind == ControlKind::Label) {
-      // The text is drawn without a box of its own, over the white of its
-      // container.
-      SetBkMode(dc, TRANSPARENT);
-    }
-  }
-  return reinterpret_cast<LRESULT>(background_);
-}
-
-void Win32ToolWindow::DrawFlatButton(const DRAWITEMSTRUCT& item) {
-  const std::optional<ControlId> id = IdOf(controls_, item.hwndItem);
-  if (!id) {
-    return;
-  }
-  const ControlEntry& entry = Entry(*id);
-  // No border and no focus rectangle: only the caption, in its colour.
-  FillRect(item.hDC, &item.rcItem, background_);
-  RECT area = item.rcItem;
-  if (item.itemState & ODS_SELECTED) {
-    OffsetRect(&area, 1, 1);
-  }
-  std::u16string caption = GbkToUtf16(model_.Text(*id));
-  const int saved = SaveDC(item.hDC);
-  SelectObject(item.hDC, guiFont_);
-  SetBkMode(item.hDC, TRANSPARENT);
-  SetTextColor(item.hDC, ToColorRef(flatButtonHot_ ? entry.hoverColor : entry.textColor));
-  DrawTextW(item.hDC, reinterpret_cast<const wchar_t*>(caption.c_str()),
-            static_cast<int>(caption.size()), &area,
-            DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-  RestoreDC(item.hDC, saved);
-}
-
 LRESULT Win32ToolWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND: {
-      const std::optional<ControlId> id = IdOf(controls_, reinterpret_cast<HWND>(lParam));
+      const std::optional<ControlId> id = IdOf(reinterpret_cast<HWND>(lParam));
       if (id) {
         OnCommand(*id, HIWORD(wParam));
       }
@@ -397,6 +341,9 @@ LRESULT Win32ToolWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DRAWITEM:
       DrawFlatButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
       return TRUE;
+    case WM_DPICHANGED:
+      OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
     case WM_TIMER:
       if (wParam == kStatusTimerId) {
         model_.Raise(kStatusResetTimer, Event::Tick);
@@ -480,7 +427,7 @@ LRESULT CALLBACK Win32ToolWindow::EditProc(HWND window, UINT message, WPARAM wPa
   switch (message) {
     case WM_SETTEXT: {
       const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
-      const std::optional<ControlId> id = IdOf(owner.controls_, window);
+      const std::optional<ControlId> id = owner.IdOf(window);
       if (id && !owner.settingText_) {
         owner.model_.MarkEditedByUser(*id);
       }
@@ -488,7 +435,7 @@ LRESULT CALLBACK Win32ToolWindow::EditProc(HWND window, UINT message, WPARAM wPa
     }
     case WM_LBUTTONDBLCLK: {
       const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
-      const std::optional<ControlId> id = IdOf(owner.controls_, window);
+      const std::optional<ControlId> id = owner.IdOf(window);
       if (id && IsBound(*id, Event::DoubleClick)) {
         owner.model_.Raise(*id, Event::DoubleClick);
       }
@@ -496,34 +443,6 @@ LRESULT CALLBACK Win32ToolWindow::EditProc(HWND window, UINT message, WPARAM wPa
     }
     case WM_NCDESTROY:
       RemoveWindowSubclass(window, EditProc, kSubclassId);
-      break;
-    default:
-      break;
-  }
-  return DefSubclassProc(window, message, wParam, lParam);
-}
-
-// The flat button changes colour while the pointer is over it.
-LRESULT CALLBACK Win32ToolWindow::FlatButtonProc(HWND window, UINT message, WPARAM wParam,
-                                                 LPARAM lParam, UINT_PTR, DWORD_PTR self) {
-  auto& owner = *reinterpret_cast<Win32ToolWindow*>(self);
-  switch (message) {
-    case WM_MOUSEMOVE:
-      if (!owner.flatButtonHot_) {
-        owner.flatButtonHot_ = true;
-        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window, 0};
-        TrackMouseEvent(&track);
-        InvalidateRect(window, nullptr, FALSE);
-      }
-      break;
-    case WM_MOUSELEAVE:
-      owner.flatButtonHot_ = false;
-      InvalidateRect(window, nullptr, FALSE);
-      break;
-    case WM_ERASEBKGND:
-      return 1;  // WM_DRAWITEM paints all of it
-    case WM_NCDESTROY:
-      RemoveWindowSubclass(window, FlatButtonProc, kSubclassId);
       break;
     default:
       break;

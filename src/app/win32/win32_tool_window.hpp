@@ -5,9 +5,12 @@
 #include <windows.h>
 
 #include <array>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "app/tool_window.hpp"
+#include "app/win32/win32_layout.hpp"
 
 namespace zarvo {
 
@@ -20,7 +23,8 @@ inline constexpr wchar_t kToolWindowClass[] = L"Zarvo750ToolWindow";
 class Win32ToolWindow final : public WindowView {
  public:
   // Creates the window, not yet shown, at its start position with every
-  // control of the table. The window becomes the model's view.
+  // control of the table, laid out for the DPI of its monitor. The window
+  // becomes the model's view.
   Win32ToolWindow(HINSTANCE instance, ToolWindow& model);
   ~Win32ToolWindow() override;
   Win32ToolWindow(const Win32ToolWindow&) = delete;
@@ -30,15 +34,19 @@ class Win32ToolWindow final : public WindowView {
   // The control's window; null for the timer and the file dialog.
   HWND Control(ControlId id) const { return controls_[static_cast<size_t>(id)]; }
 
+  // The DPI the window is laid out for.
+  UINT Dpi() const { return dpi_; }
+
   // Starts the status timer, which ticks for as long as the window exists.
   void StartTimer();
   // Shows the window, makes it active and puts the focus into the code box.
   void Show();
 
   // Keyboard rules of the whole window, applied before a message is
-  // dispatched: Esc closes the window from any control, Tab moves among the
-  // shown controls, Enter reaches the focused control and never clicks a
-  // button. True when the message has been dealt with.
+  // dispatched: Esc closes the window from any control and also while no
+  // control has the focus, Tab moves among the shown controls, Enter reaches
+  // the focused control and never clicks a button. True when the message has
+  // been dealt with.
   bool PreTranslate(MSG& message);
 
   void FieldChanged(ControlId id, Field field) override;
@@ -56,18 +64,25 @@ class Win32ToolWindow final : public WindowView {
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls(HINSTANCE instance);
   void SetUpControl(const ControlEntry& entry, HWND control);
+  HFONT FontOf(ControlId id) const;
+  void OnDpiChanged(UINT dpi, const RECT& suggested);
   void OnCommand(ControlId id, int code);
   LRESULT OnControlColour(HDC dc, HWND control);
   void DrawFlatButton(const DRAWITEMSTRUCT& item);
   void ShowText(ControlId id);
+  void ShowEnabled(ControlId id);
+  bool HandleKey(const MSG& message);
+  std::optional<ControlId> IdOf(HWND control) const;
 
   ToolWindow& model_;
   HWND window_ = nullptr;
   std::array<HWND, kControlCount> controls_{};
-  HFONT guiFont_ = nullptr;
-  HFONT boldCaptionFont_ = nullptr;
-  HFONT plainCaptionFont_ = nullptr;
+  UINT dpi_ = kBaseDpi;
+  std::unique_ptr<WindowFonts> fonts_;
   HBRUSH background_ = nullptr;
+  // The control that had the focus when it was disabled; it gets the focus
+  // back when it is enabled again.
+  HWND parkedFocus_ = nullptr;
   bool settingText_ = false;    // our own SetWindowText: no user edit
   bool flatButtonHot_ = false;  // pointer over the flat button
   unsigned pendingPicks_ = 0;   // selectors whose pick is yet to be raised

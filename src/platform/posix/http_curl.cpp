@@ -9,9 +9,12 @@ namespace {
 constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
 constexpr const char* kAcceptHeader = "Accept: */*";
 
+// Returning fewer bytes than given makes curl stop the transfer and fail it:
+// so a body above the largest template size ends the fetch at once, and no
+// exception crosses curl's C frames.
 size_t AppendBody(char* data, size_t size, size_t count, void* body) {
-  static_cast<std::string*>(body)->append(data, size * count);
-  return size * count;
+  const size_t bytes = size * count;
+  return AppendWithinLimit(*static_cast<std::string*>(body), data, bytes) ? bytes : 0;
 }
 
 }  // namespace
@@ -73,17 +76,24 @@ std::optional<std::string> CurlHttpClient::FetchUrlBody(std::string_view url) {
                              static_cast<long>(timeOuts_.connect.count())) == CURLE_OK &&
             curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS,
                              static_cast<long>(timeOuts_.transfer.count())) == CURLE_OK &&
+            // A body announced above the largest template size is refused
+            // before it arrives; AppendBody holds the same line for the rest.
+            curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE,
+                             static_cast<curl_off_t>(kLargestTemplateBytes)) == CURLE_OK &&
+            curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L) == CURLE_OK &&
             curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, AppendBody) == CURLE_OK &&
             curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body) == CURLE_OK;
   if (!ok || curl_easy_perform(curl) != CURLE_OK) {
-    // No connection, a time-out, a read error or fewer bytes than the
-    // announced Content-Length: the part received is no template.
+    // No connection, a time-out, a read error, fewer bytes than the
+    // announced Content-Length or more than a template may have: the part
+    // received is no template.
     return std::nullopt;
   }
   long status = 0;
   if (curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK || status < 200 ||
       status > 299) {
-    // An error page is no template either.
+    // An error page is no template either, nor a redirect: it is not
+    // followed.
     return std::nullopt;
   }
   return body;

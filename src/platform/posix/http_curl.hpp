@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/http_limits.hpp"
 #include "platform/services.hpp"
 
 struct curl_slist;
@@ -20,7 +21,7 @@ class CurlHttpClient final : public HttpClient {
  public:
   struct TimeOuts {
     std::chrono::milliseconds connect{10'000};
-    std::chrono::milliseconds transfer{60'000};  // the whole request, connect included
+    std::chrono::milliseconds transfer{kFetchTimeLimit};  // the whole request, connect included
   };
 
   CurlHttpClient();

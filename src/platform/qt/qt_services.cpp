@@ -16,7 +16,8 @@ bool QtClipboard::SetText(std::string_view gbk) {
   if (clipboard == nullptr) {
     return false;
   }
-  const QString text = FromGbk(gbk);
+  std::optional<QString> converted = converted_ ? converted_(gbk) : std::nullopt;
+  const QString text = converted ? *std::move(converted) : FromGbk(gbk);
   clipboard->setText(text, QClipboard::Clipboard);
   // Qt reports no failure; a clipboard that did not take the text reads back
   // something else.

@@ -2,7 +2,11 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <atomic>
+#include <functional>
+#include <optional>
+#include <string_view>
 
 #include "platform/services.hpp"
 
@@ -11,7 +15,15 @@ namespace zarvo {
 // The clipboard of the desktop, given the text as Unicode.
 class QtClipboard final : public Clipboard {
  public:
+  // Where the Unicode form of a text may already be at hand (the window that
+  // has just shown it); empty means always convert.
+  using Converted = std::function<std::optional<QString>(std::string_view gbk)>;
+  void TakeConversionsFrom(Converted converted) { converted_ = std::move(converted); }
+
   bool SetText(std::string_view gbk) override;
+
+ private:
+  Converted converted_;
 };
 
 // Opens a file with the desktop's opener (xdg-open on Linux).

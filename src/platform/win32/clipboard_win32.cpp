@@ -1,6 +1,5 @@
 #include <cstring>
 
-#include "platform/gbk.hpp"
 #include "platform/win32/win32_services.hpp"
 
 namespace zarvo {
@@ -42,20 +41,20 @@ bool OpenClipboardBriefly(HWND owner) {
 bool Win32Clipboard::SetText(std::string_view gbk) {
   // Everything is prepared before the clipboard is emptied, so that a failure
   // leaves the user's clipboard as it was.
-  const std::u16string wide = GbkToUtf16(gbk);
   const LCID chinese = MAKELCID(MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED), SORT_DEFAULT);
   HGLOBAL ansi = CopyToGlobal(gbk.data(), gbk.size(), 1);
-  HGLOBAL unicode = CopyToGlobal(wide.data(), wide.size() * sizeof(char16_t), sizeof(char16_t));
-  // The locale tells readers of CF_TEXT that its bytes are code page 936.
+  // The locale tells readers of CF_TEXT that its bytes are code page 936. The
+  // system makes CF_UNICODETEXT from the two when a program asks for it, so
+  // a large text is neither decoded nor held twice unless it is pasted so.
   HGLOBAL locale = CopyToGlobal(&chinese, sizeof chinese, 0);
   const auto release = [&] {
-    for (HGLOBAL block : {ansi, unicode, locale}) {
+    for (HGLOBAL block : {ansi, locale}) {
       if (block != nullptr) {
         GlobalFree(block);
       }
     }
   };
-  if (ansi == nullptr || unicode == nullptr || locale == nullptr || !OpenClipboardBriefly(owner_)) {
+  if (ansi == nullptr || locale == nullptr || !OpenClipboardBriefly(owner_)) {
     release();
     return false;
   }
@@ -63,11 +62,6 @@ bool Win32Clipboard::SetText(std::string_view gbk) {
   // A block that SetClipboardData accepted belongs to the system from then on.
   if (ok && SetClipboardData(CF_TEXT, ansi) != nullptr) {
     ansi = nullptr;
-  } else {
-    ok = false;
-  }
-  if (ok && SetClipboardData(CF_UNICODETEXT, unicode) != nullptr) {
-    unicode = nullptr;
   } else {
     ok = false;
   }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <windows.h>
-#include <wininet.h>
 
 #include <functional>
 #include <optional>
@@ -15,8 +14,9 @@
 namespace zarvo {
 
 // The clipboard, offered as CF_TEXT (the GBK bytes and their terminating zero)
-// and as CF_UNICODETEXT (the same text decoded), so that a program on a system
-// whose code page is not 936 still gets the right characters.
+// with CF_LOCALE saying they are code page 936, so that the system gives a
+// program that asks for CF_UNICODETEXT the right characters also on a system
+// whose code page is not 936.
 class Win32Clipboard final : public Clipboard {
  public:
   // The owner window becomes the clipboard's owner while the text is set.
@@ -59,19 +59,21 @@ class SendMessageWindowThread final : public WindowThread {
   HWND window_ = nullptr;
 };
 
-// HTTP GET over WinINet. The client handle is opened by the first fetch and
-// kept for the life of the object.
-class WinInetHttpClient final : public HttpClient {
+// HTTP/1.0 GET over Winsock, opened by the first fetch and kept for the life of
+// the object. No redirects, no cookies, the browser's static proxy; the body is
+// cut at its announced length, and one that breaks off, is above the largest
+// template size or has not arrived within the fetch's time limit fails.
+class Win32HttpClient final : public HttpClient {
  public:
-  WinInetHttpClient() = default;
-  ~WinInetHttpClient() override;
-  WinInetHttpClient(const WinInetHttpClient&) = delete;
-  WinInetHttpClient& operator=(const WinInetHttpClient&) = delete;
+  Win32HttpClient() = default;
+  ~Win32HttpClient() override;
+  Win32HttpClient(const Win32HttpClient&) = delete;
+  Win32HttpClient& operator=(const Win32HttpClient&) = delete;
 
   std::optional<std::string> FetchUrlBody(std::string_view url) override;
 
  private:
-  HINTERNET session_ = nullptr;
+  bool started_ = false;  // Winsock
 };
 
 }  // namespace zarvo

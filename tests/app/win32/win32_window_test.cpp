@@ -5,6 +5,7 @@
 // This builds on windows.h.
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <map>
 #include <set>
 
@@ -20,6 +21,57 @@ namespace {
 using enum ControlId;
 using test::G;
 using test::W;
+
+// The 96-DPI layout at the window's DPI, rounded to the nearest pixel.
+int Scaled(int length, UINT dpi) { return MulDiv(length, static_cast<int>(dpi), 96); }
+
+// A control's place in its container, as the system has it.
+Place PlaceIn(HWND control, HWND container) {
+  RECT box{};
+  GetWindowRect(control, &box);
+  MapWindowPoints(nullptr, container, reinterpret_cast<POINT*>(&box), 2);
+  return {box.left, box.top, box.right - box.left, box.bottom - box.top};
+}
+
+// Each part of a place within one pixel of the 96-DPI place scaled (exact at
+// 96 DPI). A selector's closed field is as high as its font needs instead.
+void ExpectScaledPlace(const Place& actual, const Place& at96, UINT dpi, bool selector = false) {
+  const int slack = dpi == 96 ? 0 : 1;
+  EXPECT_NEAR(actual.left, Scaled(at96.left, dpi), slack);
+  EXPECT_NEAR(actual.top, Scaled(at96.top, dpi), slack);
+  EXPECT_NEAR(actual.width, Scaled(at96.width, dpi), slack);
+  if (!selector) {
+    EXPECT_NEAR(actual.height, Scaled(at96.height, dpi), slack);
+  }
+}
+
+// A selector's closed field holds its item in the font it was given, with
+// room for its frame.
+void ExpectSelectorFieldFitsItsFont(HWND selector) {
+  RECT box{};
+  GetWindowRect(selector, &box);
+  HDC dc = GetDC(selector);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(selector, WM_GETFONT, 0, 0)));
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, old);
+  ReleaseDC(selector, dc);
+  EXPECT_GE(box.bottom - box.top, metrics.tmHeight + 2 * GetSystemMetrics(SM_CYEDGE));
+  EXPECT_LE(box.bottom - box.top, metrics.tmHeight * 2);
+}
+
+LOGFONTW FontOf(HWND control) {
+  LOGFONTW font{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+  return font;
+}
+
+UINT ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return static_cast<UINT>(dpi);
+}
 
 std::wstring WindowText(HWND window) {
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
@@ -120,9 +172,15 @@ TEST_F(Win32WindowTest, WindowHasItsCaptionSizePlaceAndBorder) {
   EXPECT_EQ(WindowText(window), W("Zarvo750突破工具"));
   RECT outer{};
   GetWindowRect(window, &outer);
-  const Place start = CentredOnScreen(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-  EXPECT_EQ((Place{outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top}),
-            start);
+  const Place place{outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top};
+  const UINT dpi = view_->Dpi();
+  if (dpi == 96) {
+    EXPECT_EQ(place, CentredOnScreen(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
+  }
+  // The outer size scaled, centred on that size.
+  ExpectScaledPlace({0, 0, place.width, place.height}, {0, 0, 752, 490}, dpi);
+  EXPECT_EQ(place.left, (GetSystemMetrics(SM_CXSCREEN) - place.width) / 2);
+  EXPECT_EQ(place.top, (GetSystemMetrics(SM_CYSCREEN) - place.height) / 2);
   const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
   EXPECT_TRUE(style & WS_CAPTION);
   EXPECT_TRUE(style & WS_SYSMENU);
@@ -152,14 +210,10 @@ TEST_F(Win32WindowTest, EveryControlSitsInItsContainerAtItsPlace) {
     wchar_t className[64] = {};
     GetClassNameW(control, className, 64);
     EXPECT_EQ(_wcsicmp(className, classes.at(entry.kind).c_str()), 0) << className;
-    RECT box{};
-    GetWindowRect(control, &box);
-    MapWindowPoints(nullptr, container, reinterpret_cast<POINT*>(&box), 2);
-    EXPECT_EQ(box.left, entry.place.left);
-    EXPECT_EQ(box.top, entry.place.top);
-    EXPECT_EQ(box.right - box.left, entry.place.width);
-    if (entry.kind != ControlKind::Selector) {  // its closed field is as high as the font needs
-      EXPECT_EQ(box.bottom - box.top, entry.place.height);
+    const bool selector = entry.kind == ControlKind::Selector;
+    ExpectScaledPlace(PlaceIn(control, container), entry.place, view_->Dpi(), selector);
+    if (selector) {
+      ExpectSelectorFieldFitsItsFont(control);
     }
     const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
     EXPECT_EQ((style & WS_VISIBLE) != 0, entry.visible);
@@ -174,33 +228,34 @@ TEST_F(Win32WindowTest, EveryControlSitsInItsContainerAtItsPlace) {
 }
 
 TEST_F(Win32WindowTest, GenerateButtonCaptionIsBold12PixelsAndTheRestUseTheGuiFont) {
+  // The stock GUI font is made for the screen's DPI; the window's fonts are
+  // made for its own.
   LOGFONTW gui{};
   GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof gui, &gui);
-  const auto fontOf = [](HWND control) {
-    LOGFONTW font{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font,
-               &font);
-    return font;
-  };
-  LOGFONTW bold = fontOf(Control(按钮1));
+  const UINT dpi = view_->Dpi();
+  LOGFONTW bold = FontOf(Control(按钮1));
   EXPECT_EQ(bold.lfWeight, 700);
-  EXPECT_EQ(bold.lfHeight, -12);
+  EXPECT_EQ(bold.lfHeight, -Scaled(12, dpi));
   EXPECT_FALSE(bold.lfItalic);
   EXPECT_FALSE(bold.lfUnderline);
   EXPECT_STREQ(bold.lfFaceName, gui.lfFaceName);
   EXPECT_EQ(bold.lfCharSet, gui.lfCharSet);
 
   model_.SetBold(按钮1, false);
-  LOGFONTW plain = fontOf(Control(按钮1));
+  LOGFONTW plain = FontOf(Control(按钮1));
   EXPECT_EQ(plain.lfWeight, 0);
-  EXPECT_EQ(plain.lfHeight, -12);
+  EXPECT_EQ(plain.lfHeight, -Scaled(12, dpi));
   EXPECT_STREQ(plain.lfFaceName, gui.lfFaceName);
   model_.SetBold(按钮1, true);
-  EXPECT_EQ(fontOf(Control(按钮1)).lfWeight, 700);
+  EXPECT_EQ(FontOf(Control(按钮1)).lfWeight, 700);
 
-  for (ControlId id : {编辑框1, 按钮3, 透明标签1, 分组框2, 组合框1}) {
-    EXPECT_EQ(SendMessageW(Control(id), WM_GETFONT, 0, 0),
-              reinterpret_cast<LRESULT>(GetStockObject(DEFAULT_GUI_FONT)));
+  for (ControlId id : {编辑框1, 按钮3, 透明标签1, 分组框2, 组合框1, 超级按钮1}) {
+    SCOPED_TRACE(std::string(Entry(id).name));
+    const LOGFONTW font = FontOf(Control(id));
+    EXPECT_STREQ(font.lfFaceName, gui.lfFaceName);
+    EXPECT_EQ(font.lfHeight,
+              MulDiv(gui.lfHeight, static_cast<int>(dpi), static_cast<int>(ScreenDpi())));
+    EXPECT_EQ(font.lfWeight, gui.lfWeight);
   }
 }
 
@@ -374,29 +429,85 @@ TEST_F(Win32WindowTest, TabMovesAmongTheShownControlsOnly) {
                                           编辑框1, 编辑框3, 按钮1, 按钮3, 按钮2}));
 }
 
-class Win32EscTest : public Win32WindowTest, public testing::WithParamInterface<ControlId> {};
+// Where the focus is when Esc comes: in a control, in an opened list, on the
+// window itself while the focused button is disabled, or nowhere (the key
+// then comes to the window as a system key).
+enum class EscFrom { CodeBox, OpenedSelector, Button, DisabledButton, NoFocus };
+
+std::string EscFromName(EscFrom from) {
+  constexpr const char* kNames[] = {"CodeBox", "OpenedSelector", "Button", "DisabledButton",
+                                    "NoFocus"};
+  return kNames[static_cast<int>(from)];
+}
+
+class Win32EscTest : public Win32WindowTest, public testing::WithParamInterface<EscFrom> {};
 
 TEST_P(Win32EscTest, EscClosesTheWindowAndQuitsWithZero) {
-  ShowAndFocus(GetParam());
-  if (GetParam() == 组合框1) {
+  const EscFrom from = GetParam();
+  ShowAndFocus(from == EscFrom::CodeBox          ? 编辑框1
+               : from == EscFrom::OpenedSelector ? 组合框1
+                                                 : 按钮1);
+  if (from == EscFrom::OpenedSelector) {
     SendMessageW(Control(组合框1), CB_SHOWDROPDOWN, TRUE, 0);
     Pump();
   }
+  if (from == EscFrom::DisabledButton) {
+    model_.SetEnabled(按钮1, false);
+  }
   HWND window = view_->Handle();
-  PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);
+  if (from == EscFrom::NoFocus) {
+    SetFocus(nullptr);
+    PostMessageW(window, WM_SYSKEYDOWN, VK_ESCAPE, 1);
+  } else {
+    ASSERT_NE(GetFocus(), nullptr);
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);
+  }
   Pump();
   EXPECT_FALSE(IsWindow(window));
   EXPECT_EQ(quitCode_, 0);
   EXPECT_TRUE(raised_.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(FromControls, Win32EscTest, testing::Values(编辑框1, 组合框1, 按钮1),
-                         [](const auto& info) {
-                           return std::string(Entry(info.param).name) == "编辑框1" ? "CodeBox"
-                                  : std::string(Entry(info.param).name) == "组合框1"
-                                      ? "OpenedSelector"
-                                      : "Button";
-                         });
+INSTANTIATE_TEST_SUITE_P(From, Win32EscTest,
+                         testing::Values(EscFrom::CodeBox, EscFrom::OpenedSelector, EscFrom::Button,
+                                         EscFrom::DisabledButton, EscFrom::NoFocus),
+                         [](const auto& info) { return EscFromName(info.param); });
+
+// The generate button is disabled while it works: the focus it had must not
+// be lost on the way.
+TEST_F(Win32WindowTest, FocusComesBackToTheButtonAfterItsBusyState) {
+  model_.On(按钮1, Event::Click, [](ToolWindow& window) {
+    window.SetBold(按钮1, false);
+    window.SetEnabled(按钮1, false);
+    window.SetText(编辑框3, "output");
+    window.SetEnabled(按钮1, true);
+    window.SetBold(按钮1, true);
+  });
+  ShowAndFocus(按钮1);
+  SendMessageW(Control(按钮1), BM_CLICK, 0, 0);
+  Pump();
+  EXPECT_EQ(Focused(), 按钮1);
+}
+
+TEST_F(Win32WindowTest, DisabledFocusedControlLeavesTheFocusWithTheWindowForTab) {
+  ShowAndFocus(按钮1);
+  model_.SetEnabled(按钮1, false);
+  EXPECT_EQ(GetFocus(), view_->Handle());
+  // Tab goes on from the window itself into its controls.
+  Key(按钮1, VK_TAB);
+  PostMessageW(view_->Handle(), WM_KEYDOWN, VK_TAB, 1);
+  Pump();
+  ASSERT_TRUE(Focused().has_value());
+  const ControlId reached = *Focused();
+  // The focus the user moved stays where it is when the button comes back.
+  model_.SetEnabled(按钮1, true);
+  EXPECT_EQ(Focused(), reached);
+
+  SetFocus(nullptr);
+  PostMessageW(view_->Handle(), WM_SYSKEYDOWN, VK_TAB, 1);
+  Pump();
+  EXPECT_TRUE(Focused().has_value());
+}
 
 // Counts the pixels of one colour in a control as it is drawn.
 int CountPixels(HWND control, COLORREF colour) {
@@ -443,6 +554,85 @@ TEST_F(Win32WindowTest, SuccessLabelIsRedOnWhite) {
   EXPECT_GT(CountPixels(Control(透明标签生成结果), RGB(255, 0, 0)), 0);
   EXPECT_GT(CountPixels(Control(透明标签1), RGB(0, 0, 0)), 0);
   EXPECT_EQ(CountPixels(Control(透明标签1), RGB(255, 0, 0)), 0);
+}
+
+// The window at the DPI it was started with: under Wine, a prefix with its
+// LogPixels set (ZARVO_TEST_DPI tells the test which).
+class Win32LayoutTest : public Win32WindowTest {};
+
+TEST_F(Win32LayoutTest, WindowRunsAtTheDisplaysDpi) {
+  if (const char* expected = std::getenv("ZARVO_TEST_DPI")) {
+    EXPECT_EQ(view_->Dpi(), static_cast<UINT>(std::atoi(expected)));
+  }
+  EXPECT_EQ(view_->Dpi(), ScreenDpi());
+}
+
+// Every caption fits inside its control with the font the control uses.
+TEST_F(Win32LayoutTest, EveryCaptionFitsItsControl) {
+  model_.SetVisible(透明标签生成结果, true);
+  view_->Show();
+  Pump();
+  const int edge = 2 * (GetSystemMetrics(SM_CXEDGE) + 1);  // a button's frame
+  for (const ControlEntry& entry : ControlTable()) {
+    if (entry.kind != ControlKind::Label && entry.kind != ControlKind::Button &&
+        entry.kind != ControlKind::FlatButton && entry.kind != ControlKind::GroupBox) {
+      continue;
+    }
+    // The busy caption of the generate button counts too.
+    std::vector<std::wstring> captions{W(entry.text)};
+    if (entry.id == 按钮1) {
+      captions.push_back(W("使劲生成中"));
+    }
+    HWND control = Control(entry.id);
+    RECT area{};
+    GetClientRect(control, &area);
+    // A group box's caption starts a little way in from its frame.
+    const int room = entry.kind == ControlKind::GroupBox ? area.right - 2 * Scaled(8, view_->Dpi())
+                     : entry.kind == ControlKind::Button ? area.right - edge
+                                                         : area.right;
+    HDC dc = GetDC(control);
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    for (const std::wstring& caption : captions) {
+      SIZE size{};
+      GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+      EXPECT_LE(size.cx, room) << entry.name;
+      EXPECT_LE(size.cy, area.bottom) << entry.name;
+    }
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+  }
+#ifdef ZARVO_ARTIFACT_DIR
+  std::filesystem::create_directories(ZARVO_ARTIFACT_DIR);
+  Sleep(200);  // let the window finish drawing
+  EXPECT_TRUE(test::SaveScreenshot(
+      view_->Handle(), std::filesystem::path(ZARVO_ARTIFACT_DIR) /
+                           ("win32-window-" + std::to_string(view_->Dpi()) + "dpi.bmp")));
+#endif
+}
+
+// A window moved to a monitor of another DPI takes the rectangle the system
+// suggests and lays its controls out again, with fonts for the new DPI.
+TEST_F(Win32LayoutTest, DpiChangeLaysTheWindowOutAgain) {
+  const UINT dpi = view_->Dpi() == 144 ? 96 : 144;
+  const Place at{10, 20, Scaled(752, dpi), Scaled(490, dpi)};
+  RECT suggested{at.left, at.top, at.left + at.width, at.top + at.height};
+  SendMessageW(view_->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+               reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(view_->Dpi(), dpi);
+  RECT outer{};
+  GetWindowRect(view_->Handle(), &outer);
+  EXPECT_EQ((Place{outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top}), at);
+  for (ControlId id : {分组框2, 组合框2, 编辑框5, 按钮1, 透明标签生成结果}) {
+    SCOPED_TRACE(std::string(Entry(id).name));
+    HWND control = Control(id);
+    ExpectScaledPlace(PlaceIn(control, GetParent(control)), Entry(id).place, dpi, id == 组合框2);
+  }
+  EXPECT_EQ(FontOf(Control(按钮1)).lfHeight, -Scaled(12, dpi));
+  LOGFONTW gui{};
+  GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof gui, &gui);
+  EXPECT_EQ(FontOf(Control(编辑框1)).lfHeight,
+            MulDiv(gui.lfHeight, static_cast<int>(dpi), static_cast<int>(ScreenDpi())));
 }
 
 }  // namespace

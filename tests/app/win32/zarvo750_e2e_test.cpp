@@ -88,35 +88,6 @@ std::wstring TextOf(HWND window) {
   return text;
 }
 
-// Saves what the screen shows of the window as a 24-bit BMP.
-bool SaveScreenshot(HWND window, const std::filesystem::path& file) {
-  RECT area{};
-  GetWindowRect(window, &area);
-  const int width = area.right - area.left, height = area.bottom - area.top;
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  const bool copied = BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-  SelectObject(memory, old);
-  const DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) / 4) * 4;
-  const DWORD imageSize = stride * static_cast<DWORD>(height);
-  BITMAPFILEHEADER header{
-      0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + imageSize),
-      0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
-  std::ofstream out(file, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(&header), sizeof header);
-  out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-  out.write(static_cast<const char*>(bits), imageSize);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return copied && out.good();
-}
-
 class Zarvo750Test : public testing::Test {
  protected:
   void SetUp() override {
@@ -410,8 +381,8 @@ TEST_F(Zarvo750Test, EscInTheCodeBoxClosesWithExitCodeZero) {
       5s));
   std::filesystem::create_directories(ZARVO_ARTIFACT_DIR);
   Sleep(300);  // let the window finish drawing
-  EXPECT_TRUE(
-      SaveScreenshot(window_, std::filesystem::path(ZARVO_ARTIFACT_DIR) / "zarvo750-window.bmp"));
+  EXPECT_TRUE(test::SaveScreenshot(
+      window_, std::filesystem::path(ZARVO_ARTIFACT_DIR) / "zarvo750-window.bmp"));
 
   INPUT keys[2] = {};
   keys[0].type = keys[1].type = INPUT_KEYBOARD;
@@ -428,6 +399,75 @@ TEST_F(Zarvo750Test, ClosingWhileTheFetchWaitsEndsAtOnceWithExitCodeZero) {
   PostMessageW(window_, WM_CLOSE, 0, 0);
   EXPECT_EQ(WaitForExit(3s), 0u);
 }
+
+// A real click of the mouse on a button, then Esc from the keyboard: the
+// button keeps the focus through its work, and Esc closes the window.
+class Zarvo750ClickTest : public Zarvo750Test, public testing::WithParamInterface<ControlId> {
+ protected:
+  // Moves the pointer to the middle of the control and clicks there.
+  void ClickWithMouse(ControlId id) {
+    RECT box{};
+    GetWindowRect(Control(id), &box);
+    const int x = (box.left + box.right) / 2, y = (box.top + box.bottom) / 2;
+    INPUT input[3] = {};
+    for (INPUT& one : input) {
+      one.type = INPUT_MOUSE;
+      // Absolute coordinates run from 0 to 65535 across the primary screen.
+      one.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+      one.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+      one.mi.dwFlags = MOUSEEVENTF_ABSOLUTE;
+    }
+    input[0].mi.dwFlags |= MOUSEEVENTF_MOVE;
+    input[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+    input[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    ASSERT_EQ(SendInput(3, input, sizeof(INPUT)), 3u);
+    // The pointer leaves for the screen's corner, so that no later window
+    // finds it over one of its controls.
+    INPUT away{};
+    away.type = INPUT_MOUSE;
+    away.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    Sleep(100);
+    ASSERT_EQ(SendInput(1, &away, sizeof(INPUT)), 1u);
+  }
+  HWND Focus() {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(process_.dwThreadId, &info) ? info.hwndFocus : nullptr;
+  }
+};
+
+TEST_P(Zarvo750ClickTest, ClickThenEscClosesWithExitCodeZero) {
+  ServeTemplates();
+  Start();
+  ASSERT_TRUE(WaitFor([&] { return !Text(编辑框7).empty(); }, 10s));
+  SetText(编辑框1, "<div style=\"height:640px\">代码</div>");
+  ASSERT_TRUE(SetForegroundWindow(window_));
+  ClickWithMouse(GetParam());
+  // What each click shows once its work is done.
+  const std::map<ControlId, std::function<bool()>> done = {
+      {按钮1,
+       [&] { return Shown(透明标签生成结果) && Text(编辑框3).find(L"640") != std::wstring::npos; }},
+      {按钮3, [&] { return Text(按钮3) == W("生成成功"); }},
+      {超级按钮1, [&] { return Text(编辑框5) == L"640"; }}};
+  ASSERT_TRUE(WaitFor(done.at(GetParam()), 5s));
+  EXPECT_TRUE(WaitFor(
+      [&] { return IsWindowEnabled(Control(按钮1)) && Text(按钮1) == W("生成并复制"); }, 5s));
+  EXPECT_TRUE(WaitFor([&] { return Focus() == Control(GetParam()); }, 2s));
+
+  INPUT keys[2] = {};
+  keys[0].type = keys[1].type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = keys[1].ki.wVk = VK_ESCAPE;
+  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  ASSERT_EQ(SendInput(2, keys, sizeof(INPUT)), 2u);
+  EXPECT_EQ(WaitForExit(5s), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Buttons, Zarvo750ClickTest, testing::Values(按钮1, 按钮3, 超级按钮1),
+                         [](const auto& info) {
+                           return info.param == 按钮1   ? "Generate"
+                                  : info.param == 按钮3 ? "Placeholder"
+                                                        : "ReadHeight";
+                         });
 
 }  // namespace
 }  // namespace zarvo

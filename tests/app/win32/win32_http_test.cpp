@@ -1,9 +1,10 @@
-// The WinINet client against a real HTTP server on 127.0.0.1, scripted per case.
+// The Windows HTTP client against a real HTTP server on 127.0.0.1, scripted per case.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "platform/win32/win32_services.hpp"
+#include "support/hostile_server_cases.hpp"
 #include "support/http_test_server.hpp"
 
 namespace zarvo {
@@ -11,17 +12,9 @@ namespace {
 
 using test::HttpReply;
 using test::HttpTestServer;
+using test::Pattern;
 
 constexpr char kPath[] = "/zarvorjkaikai/tasfdg74/gjx/750tpgj/750.txt";
-
-// Bytes of every value but zero, so that a lost or moved byte shows.
-std::string Pattern(size_t size) {
-  std::string text(size, '\0');
-  for (size_t i = 0; i < size; ++i) {
-    text[i] = static_cast<char>(1 + i % 255);
-  }
-  return text;
-}
 
 HttpReply Reply(int status, std::string body) {
   HttpReply reply;
@@ -36,12 +29,12 @@ struct FetchCase {
   std::optional<std::string> expected;  // nullopt: a failed fetch
 };
 
-class WinInetFetchTest : public testing::TestWithParam<FetchCase> {};
+class Win32HttpFetchTest : public testing::TestWithParam<FetchCase> {};
 
-TEST_P(WinInetFetchTest, BodyOrFailure) {
+TEST_P(Win32HttpFetchTest, BodyOrFailure) {
   HttpTestServer server;
   server.Script(kPath, {GetParam().reply});
-  WinInetHttpClient http;
+  Win32HttpClient http;
   const std::optional<std::string> body = http.FetchUrlBody("http://" + server.Host() + kPath);
   ASSERT_EQ(body.has_value(), GetParam().expected.has_value());
   if (body) {
@@ -77,7 +70,7 @@ FetchCase HungUp() {
 const std::string kTemplateBytes = "<div style=\"height:\xB8\xDF\xB6\xC8px\">\r\n582064937\n</div>";
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, WinInetFetchTest,
+    Cases, Win32HttpFetchTest,
     testing::Values(
         FetchCase{"BytesUnchanged", Reply(200, kTemplateBytes), kTemplateBytes},
         FetchCase{"ZeroByteKept", Reply(200, std::string("0123456789\0tail", 15)),
@@ -90,10 +83,10 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenOff(), HungUp()),
     [](const auto& info) { return info.param.name; });
 
-TEST(WinInetRequestTest, RequestAsSent) {
+TEST(Win32HttpRequestTest, RequestAsSent) {
   HttpTestServer server;
   server.Script(kPath, {Reply(200, "x")});
-  WinInetHttpClient http;
+  Win32HttpClient http;
   ASSERT_TRUE(http.FetchUrlBody("http://" + server.Host() + kPath));
   const std::vector<test::HttpRequest> requests = server.Requests();
   ASSERT_EQ(requests.size(), 1u);
@@ -112,8 +105,8 @@ TEST(WinInetRequestTest, RequestAsSent) {
   EXPECT_EQ(accepts, 1);
 }
 
-TEST(WinInetRequestTest, FailedFetchLeavesTheClientUsable) {
-  WinInetHttpClient http;
+TEST(Win32HttpRequestTest, FailedFetchLeavesTheClientUsable) {
+  Win32HttpClient http;
   EXPECT_FALSE(http.FetchUrlBody(
       "http://127.0.0.1:" + std::to_string(HttpTestServer::ClosedPort()) + kPath));
   EXPECT_FALSE(http.FetchUrlBody("not a url"));
@@ -121,6 +114,15 @@ TEST(WinInetRequestTest, FailedFetchLeavesTheClientUsable) {
   server.Script(kPath, {Reply(200, "after")});
   EXPECT_EQ(http.FetchUrlBody("http://" + server.Host() + kPath), "after");
 }
+
+class Win32HttpHostileServerTest : public testing::TestWithParam<test::HostileCase> {};
+
+TEST_P(Win32HttpHostileServerTest, EndsInTimeWithinBoundedMemory) {
+  test::RunHostileCase(GetParam(), [] { return std::make_shared<Win32HttpClient>(); });
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Win32HttpHostileServerTest, testing::ValuesIn(test::HostileCases()),
+                         [](const auto& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace zarvo
