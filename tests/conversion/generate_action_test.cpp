@@ -140,7 +140,8 @@ TEST_F(GenerateActionTest, UnknownProgramDirectoryWritesNoPageAndSaysSo) {
 
 #ifndef _WIN32
 // A page that cannot be written whole (here: a file-size limit, as a full disk
-// would stop it) is reported, not taken for a success.
+// would stop it) is reported, not taken for a success, and the last good page
+// stays as it was.
 TEST_F(GenerateActionTest, PreviewFailingHalfWayIsReported) {
   files_.WriteFile(Preview(), "earlier page");
   window_.SetText(编辑框1, std::string(4096, 'x'));
@@ -155,6 +156,8 @@ TEST_F(GenerateActionTest, PreviewFailingHalfWayIsReported) {
   std::signal(SIGXFSZ, oldHandler);
   EXPECT_EQ(clipboard_.text, window_.Text(编辑框3));
   EXPECT_EQ(Status(), kPreviewNotWritten);
+  EXPECT_EQ(ReadFile(Preview()), "earlier page");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1);  // no leftovers
 }
 #endif
 
