@@ -40,9 +40,10 @@ void FetchTemplates(ToolWindow& window, WindowThread& windowThread, HttpClient& 
                     std::string_view host);
 
 // Starts FetchTemplates on a detached thread against the services' template
-// host (the built-in one when that is empty) and returns at once. The worker keeps the window, the window thread and the HTTP
-// client by reference: the client must live until the process ends, and the
-// window thread must run no more tasks once the window is gone.
+// host (the built-in one when that is empty) and returns at once. The worker
+// keeps the window, the window thread and the HTTP client by reference: the
+// client must live until the process ends, and the window thread must run no
+// more tasks once the window is gone.
 void StartTemplateFetch(ToolWindow& window, Services& services);
 
 // Binds StartTemplateFetch to the window's creation event.
