@@ -50,8 +50,8 @@ if(TARGET zarvo750)
               RENAME zarvo750.png)
     endforeach()
 
-    # The licence as a Debian copyright file, and the changelog every Debian
-    # package carries, compressed as Debian wants it (no time stamp inside).
+    # The licence as a Debian copyright file; the changelog and the manual
+    # page compressed as Debian wants them (no time stamp inside).
     set(docdir ${CMAKE_INSTALL_DATAROOTDIR}/doc/zarvo750)
     file(READ ${PROJECT_SOURCE_DIR}/LICENSE licence)
     string(REGEX REPLACE "^.*\n(Permission is hereby granted)" "\\1" licence "${licence}")
@@ -63,11 +63,15 @@ if(TARGET zarvo750)
                    @ONLY)
     configure_file(${ZARVO_PACKAGING_DIR}/debian/changelog.in ${ZARVO_PACKAGE_FILES}/changelog
                    @ONLY)
-    file(ARCHIVE_CREATE OUTPUT ${ZARVO_PACKAGE_FILES}/changelog.gz
-         PATHS ${ZARVO_PACKAGE_FILES}/changelog FORMAT raw COMPRESSION GZip COMPRESSION_LEVEL 9
-         MTIME 0)
+    find_program(ZARVO_GZIP gzip REQUIRED)
+    execute_process(COMMAND ${ZARVO_GZIP} -9nc ${ZARVO_PACKAGE_FILES}/changelog
+                    OUTPUT_FILE ${ZARVO_PACKAGE_FILES}/changelog.gz COMMAND_ERROR_IS_FATAL ANY)
     install(FILES ${ZARVO_PACKAGE_FILES}/copyright ${ZARVO_PACKAGE_FILES}/changelog.gz
             DESTINATION ${docdir})
+    configure_file(${ZARVO_PACKAGING_DIR}/linux/zarvo750.1 ${ZARVO_PACKAGE_FILES}/zarvo750.1 @ONLY)
+    execute_process(COMMAND ${ZARVO_GZIP} -9nc ${ZARVO_PACKAGE_FILES}/zarvo750.1
+                    OUTPUT_FILE ${ZARVO_PACKAGE_FILES}/zarvo750.1.gz COMMAND_ERROR_IS_FATAL ANY)
+    install(FILES ${ZARVO_PACKAGE_FILES}/zarvo750.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
     set(CPACK_GENERATOR DEB)
     # The package installs where this build says the program lives, so that
@@ -79,13 +83,13 @@ if(TARGET zarvo750)
     set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-    # The synopsis, then the long description, one space before each line.
-    string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n"
-      " Zarvo750 is a desktop tool for people who decorate an online shop with\n"
-      " hand-written HTML. It wraps code written for the professional shop editor\n"
-      " (950 pixels or full screen) into a template for a 750- or 190-pixel module\n"
-      " area of the basic editor, fills in the module height, a spacing correction\n"
-      " and an offset, copies the result to the clipboard and writes a preview page.")
+    # Below the synopsis (the summary): CPack indents each line.
+    string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
+      "Zarvo750 is a desktop tool for people who decorate an online shop with\n"
+      "hand-written HTML. It wraps code written for the professional shop editor\n"
+      "(950 pixels or full screen) into a template for a 750- or 190-pixel module\n"
+      "area of the basic editor, fills in the module height, a spacing correction\n"
+      "and an offset, copies the result to the clipboard and writes a preview page.")
   endif()
   include(CPack)
 endif()

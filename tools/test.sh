@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds Zarvo750 and runs every test: the Linux build (unit, Qt and X window
-# tests), the same suite under AddressSanitizer and UndefinedBehaviorSanitizer,
-# and the Windows build under Wine.
+# tests), its Debian package, the same suite under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and the Windows build under Wine with its zip.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,6 +14,12 @@ echo "== Linux build"
 cmake --preset default >/dev/null
 cmake --build --preset default -j "$jobs"
 "${xvfb[@]}" ctest --preset default -j "$jobs"
+
+echo "== Debian package: built, installed, worked once, removed"
+bash packaging/icons/check-icons.sh
+rm -f build/default/zarvo750_*.deb
+cmake --build --preset default -j "$jobs" --target package
+"${xvfb[@]}" bash tests/packaging/deb_test.sh build/default
 
 echo "== Linux build with AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake --preset asan >/dev/null
