@@ -1,4 +1,5 @@
-// Starts the zarvo750.exe given on the command line, waits for its window,
+// Starts the zarvo750.exe given on the command line (with the arguments that
+// follow it), waits for its window,
 // clicks 生成并复制 until "yl.htm" appears beside the program, and closes the
 // window. Exit code 0 when the page was written and the program ended with 0;
 // otherwise 1, with what went wrong on standard error.
@@ -58,8 +59,8 @@ int Fail(const char* what) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 2) {
-    return Fail("usage: generate_once PATH\\zarvo750.exe");
+  if (argc < 2) {
+    return Fail("usage: generate_once PATH\\zarvo750.exe [ARGUMENT...]");
   }
   const std::filesystem::path program = argv[1];
   const std::filesystem::path page = program.parent_path() / L"yl.htm";
@@ -68,6 +69,9 @@ int wmain(int argc, wchar_t** argv) {
 
   // From another working directory: the page goes beside the program.
   std::wstring commandLine = L"\"" + program.wstring() + L"\"";
+  for (int i = 2; i < argc; ++i) {
+    commandLine += L" \"" + std::wstring(argv[i]) + L"\"";
+  }
   const std::wstring workingDirectory = std::filesystem::temp_directory_path().wstring();
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
