@@ -146,8 +146,14 @@ check "the window closes on Esc with exit code 0" test "$code" -eq 0
 timeout 10 env HOME="$work/cwd" zarvo750 --version >"$work/version" 2>&1
 check "zarvo750 --version prints $version" grep -qF "$version" "$work/version"
 
+# The command-line program, when this build has one.
+if [ -n "$(find "$build/src" -name zarvo750-cli -type f -print -quit)" ]; then
+  check "zarvo750-cli is installed and prints $version" \
+    bash -c "zarvo750-cli --version 2>&1 | grep -qF '$version'"
+fi
+
 check "apt-get removes the package" \
   quietly env DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq zarvo750
 check "no file of the package is left" \
-  bash -c "! ls /usr/bin/zarvo750 /usr/share/applications/zarvo750.desktop /usr/share/doc/zarvo750 2>/dev/null"
+  bash -c "! ls /usr/bin/zarvo750* /usr/share/applications/zarvo750.desktop /usr/share/doc/zarvo750 2>/dev/null"
 finish
