@@ -68,10 +68,17 @@ if(TARGET zarvo750)
                     OUTPUT_FILE ${ZARVO_PACKAGE_FILES}/changelog.gz COMMAND_ERROR_IS_FATAL ANY)
     install(FILES ${ZARVO_PACKAGE_FILES}/copyright ${ZARVO_PACKAGE_FILES}/changelog.gz
             DESTINATION ${docdir})
-    configure_file(${ZARVO_PACKAGING_DIR}/linux/zarvo750.1 ${ZARVO_PACKAGE_FILES}/zarvo750.1 @ONLY)
-    execute_process(COMMAND ${ZARVO_GZIP} -9nc ${ZARVO_PACKAGE_FILES}/zarvo750.1
-                    OUTPUT_FILE ${ZARVO_PACKAGE_FILES}/zarvo750.1.gz COMMAND_ERROR_IS_FATAL ANY)
-    install(FILES ${ZARVO_PACKAGE_FILES}/zarvo750.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    set(manuals zarvo750)
+    if(TARGET zarvo750-cli)
+      list(APPEND manuals zarvo750-cli)
+    endif()
+    foreach(manual ${manuals})
+      configure_file(${ZARVO_PACKAGING_DIR}/linux/${manual}.1 ${ZARVO_PACKAGE_FILES}/${manual}.1
+                     @ONLY)
+      execute_process(COMMAND ${ZARVO_GZIP} -9nc ${ZARVO_PACKAGE_FILES}/${manual}.1
+                      OUTPUT_FILE ${ZARVO_PACKAGE_FILES}/${manual}.1.gz COMMAND_ERROR_IS_FATAL ANY)
+      install(FILES ${ZARVO_PACKAGE_FILES}/${manual}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    endforeach()
 
     set(CPACK_GENERATOR DEB)
     # The package installs where this build says the program lives, so that
