@@ -48,6 +48,7 @@ cleanup() {
   [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null
   [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
   DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq zarvo750 >/dev/null 2>&1
+  rm -f /usr/bin/yl.htm  # left only by a program that failed the test
   rm -rf "$work"
 }
 trap cleanup EXIT
