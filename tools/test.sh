@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Zarvo750 and runs every test: the Linux build (unit, Qt and X window
-# tests), its Debian package, the same suite under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and the Windows build under Wine with its zip.
+# tests), the format, tidy and layer checks, its Debian package, the same
+# suite under AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows
+# build under Wine with its zip.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,6 +16,9 @@ cmake --preset default >/dev/null
 cmake --build --preset default -j "$jobs"
 "${xvfb[@]}" ctest --preset default -j "$jobs"
 
+echo "== Format, tidy and layer checks"
+bash tools/check-style.sh
+
 echo "== Debian package: built, installed, worked once, removed"
 bash packaging/icons/check-icons.sh
 rm -f build/default/zarvo750_*.deb
@@ -26,7 +30,5 @@ cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
 "${xvfb[@]}" ctest --preset asan -j "$jobs"
 
-if [ -f tools/test-windows.sh ]; then
-  echo "== Windows build under Wine"
-  bash tools/test-windows.sh
-fi
+echo "== Windows build under Wine"
+bash tools/test-windows.sh

@@ -87,12 +87,10 @@ constexpr std::array<ControlEntry, kControlCount> kControls = {{
      .hoverColor = kGreen},
     Label(透明标签5, "透明标签5", {284, 65, 52, 16}, "偏移调整"),
     Edit(编辑框6, "编辑框6", K::EditBox, 分组框1, {344, 62, 56, 24}, "-200", true),
-    Label(透明标签3, "透明标签3", {503, 48, 64, 16}, "消除上间距"),
+    Label(透明标签3, "透明标签3", {503, 48, 64, 16}, kArea750SpacingCaption),
     Selector(组合框2, "组合框2", {573, 47, 63, 20}, kSpacingItems, 0),
     Edit(编辑框4, "编辑框4", K::EditBox, 分组框1, {637, 45, 56, 24}, "0", false),
-    Group(分组框2, "分组框2", {8, 114, 730, 200},
-          "代码输入（请将需要转换代码粘贴到以下框内）（把转换后的代码放在基础版750源码区并删除所有"
-          "190模块或用等高的空白图占位）"),
+    Group(分组框2, "分组框2", {8, 114, 730, 200}, kArea750InputCaption),
     Edit(编辑框1, "编辑框1", K::MultiLineEditBox, 分组框2, {16, 22, 696, 160}, "", true,
          EditBorder::ThinSunken),
     {.id = 超级列表框1,
@@ -107,15 +105,15 @@ constexpr std::array<ControlEntry, kControlCount> kControls = {{
     Group(分组框3, "分组框3", {8, 321, 728, 130}, "代码输出"),
     Edit(编辑框3, "编辑框3", K::MultiLineEditBox, 分组框3, {13, 19, 592, 100}, "", true,
          EditBorder::ThinSunken),
-    Button(按钮1, "按钮1", {624, 17, 80, 32}, "生成并复制", true),
-    Button(按钮3, "按钮3", {624, 53, 80, 32}, "生成占位码"),
+    Button(按钮1, "按钮1", {624, 17, 80, 32}, kGenerateCaption, true),
+    Button(按钮3, "按钮3", {624, 53, 80, 32}, kPlaceholderCaption),
     Button(按钮2, "按钮2", {624, 89, 80, 32}, "实时预览"),
     {.id = 透明标签生成结果,
      .name = "透明标签生成结果",
      .kind = K::Label,
      .container = 分组框3,
      .place = {145, -6, 328, 24},
-     .text = "恭喜亲！代码制作成功并已完成复制，安装后即可大功告成！",
+     .text = kGeneratedAndCopied,
      .visible = false,
      .textColor = kRed},
     {.id = 时钟1,
@@ -149,15 +147,6 @@ static_assert(TableIsInIdOrder(), "the control table is indexed by ControlId");
 std::span<const ControlEntry, kControlCount> ControlTable() { return kControls; }
 
 const ControlEntry& Entry(ControlId id) { return kControls[static_cast<size_t>(id)]; }
-
-std::optional<ControlId> FindControl(std::string_view name) {
-  for (const ControlEntry& entry : kControls) {
-    if (entry.name == name) {
-      return entry.id;
-    }
-  }
-  return std::nullopt;
-}
 
 Place CentredOnScreen(int screenWidth, int screenHeight) {
   // C++ integer division truncates toward zero, as the start position wants.

@@ -1,5 +1,7 @@
 // The controls of the tool window, written once as data. Every front end builds
-// its window from this table; no caption or place is typed anywhere else.
+// its window from this table; no caption or place is typed anywhere else. The
+// captions that handlers write back, and the roles that handlers act on, are
+// named here beside the table.
 #pragma once
 
 #include <array>
@@ -13,14 +15,14 @@ namespace zarvo {
 // The controls keep the names the shop's tool makers know them by.
 enum class ControlId : uint8_t {
   分组框1,           // global settings group
-  透明标签1,         // label "欲转换到"
+  透明标签1,         // label of the target area selector
   组合框1,           // target area selector
-  透明标签2,         // label "代码宽度"
+  透明标签2,         // label of the code width selector
   组合框3,           // code width selector
-  透明标签4,         // label "模块高度"
+  透明标签4,         // label of the module height box
   编辑框5,           // module height box
   超级按钮1,         // read-height button
-  透明标签5,         // label "偏移调整"
+  透明标签5,         // label of the offset box
   编辑框6,           // offset box
   透明标签3,         // spacing label
   组合框2,           // spacing selector
@@ -42,6 +44,44 @@ enum class ControlId : uint8_t {
   编辑框10,          // placeholder template box
 };
 inline constexpr int kControlCount = 28;
+
+// The roles of the controls that handlers work with.
+inline constexpr ControlId kAreaSelector = ControlId::组合框1;
+inline constexpr ControlId kCodeWidthSelector = ControlId::组合框3;
+inline constexpr ControlId kModuleHeightBox = ControlId::编辑框5;
+inline constexpr ControlId kReadHeightButton = ControlId::超级按钮1;
+inline constexpr ControlId kOffsetBox = ControlId::编辑框6;
+inline constexpr ControlId kSpacingLabel = ControlId::透明标签3;
+inline constexpr ControlId kSpacingSelector = ControlId::组合框2;
+inline constexpr ControlId kSpacingBox = ControlId::编辑框4;
+inline constexpr ControlId kCodeInputGroup = ControlId::分组框2;
+inline constexpr ControlId kCodeInputBox = ControlId::编辑框1;
+inline constexpr ControlId kArea190Holder = ControlId::编辑框7;
+inline constexpr ControlId kArea750Holder = ControlId::编辑框9;
+inline constexpr ControlId kPreviewHolder = ControlId::编辑框8;
+inline constexpr ControlId kCodeOutputBox = ControlId::编辑框3;
+inline constexpr ControlId kGenerateButton = ControlId::按钮1;
+inline constexpr ControlId kPlaceholderButton = ControlId::按钮3;
+inline constexpr ControlId kPreviewButton = ControlId::按钮2;
+inline constexpr ControlId kStatusLabel = ControlId::透明标签生成结果;
+inline constexpr ControlId kStatusResetTimer = ControlId::时钟1;
+inline constexpr ControlId kPlaceholderTemplateBox = ControlId::编辑框10;
+
+// Captions that a handler puts back after changing them (UTF-8). The table
+// starts the controls with them.
+inline constexpr std::string_view kGenerateCaption = "生成并复制";
+inline constexpr std::string_view kPlaceholderCaption = "生成占位码";
+// The spacing label and the code input group, as they read for each area.
+inline constexpr std::string_view kArea750SpacingCaption = "消除上间距";
+inline constexpr std::string_view kArea750InputCaption =
+    "代码输入（请将需要转换代码粘贴到以下框内）（把转换后的代码放在基础版750源码区并删除所有190"
+    "模块或用等高的空白图占位）";
+inline constexpr std::string_view kArea190InputCaption =
+    "代码输入（请将需要转换代码粘贴到以下框内）（把转换后的代码放在基础版190源码区并删除所有750"
+    "模块或用等高的空白图占位）";
+// The status label after a successful generation; it starts hidden with it.
+inline constexpr std::string_view kGeneratedAndCopied =
+    "恭喜亲！代码制作成功并已完成复制，安装后即可大功告成！";
 
 enum class ControlKind : uint8_t {
   GroupBox,
@@ -103,7 +143,6 @@ inline constexpr WindowLayout kToolWindowLayout{"Zarvo750突破工具", 752, 490
 // The whole table, in creation order (a container before its children).
 std::span<const ControlEntry, kControlCount> ControlTable();
 const ControlEntry& Entry(ControlId id);
-std::optional<ControlId> FindControl(std::string_view name);
 
 // Where a window of the given outer size starts on a screen of the given size:
 // centred, truncating toward zero, negative when the screen is smaller.

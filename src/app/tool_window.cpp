@@ -31,6 +31,12 @@ bool SameBinding(const EventBinding& a, const EventBinding& b) {
 
 std::span<const EventBinding> EventTable() { return kEvents; }
 
+bool IsBound(std::optional<ControlId> control, Event event) {
+  const EventBinding key{control, event};
+  return std::any_of(std::begin(kEvents), std::end(kEvents),
+                     [&](const EventBinding& b) { return SameBinding(b, key); });
+}
+
 ToolWindow::ToolWindow() : controls_(kControlCount) {
   for (const ControlEntry& entry : ControlTable()) {
     State& state = At(entry.id);
@@ -42,9 +48,6 @@ ToolWindow::ToolWindow() : controls_(kControlCount) {
     state.visible = entry.visible;
     state.bold = entry.bold;
   }
-  // Double-clicking the code input box empties it: the quickest way to paste
-  // the next code.
-  On(编辑框1, Event::DoubleClick, [](ToolWindow& window) { window.SetText(编辑框1, {}); });
 }
 
 const std::string& ToolWindow::Text(ControlId id) {
@@ -95,25 +98,9 @@ void ToolWindow::SetBold(ControlId id, bool bold) {
   Notify(id, Field::Bold);
 }
 
-const std::vector<std::string>& ToolWindow::Rows(ControlId id) const { return At(id).rows; }
-
-void ToolWindow::AddRow(ControlId id, std::string text) {
-  At(id).rows.push_back(std::move(text));
-  Notify(id, Field::Rows);
-}
-
-void ToolWindow::SetRow(ControlId id, size_t row, std::string text) {
-  std::vector<std::string>& rows = At(id).rows;
-  if (row < rows.size()) {
-    rows[row] = std::move(text);
-    Notify(id, Field::Rows);
-  }
-}
-
 void ToolWindow::On(std::optional<ControlId> control, Event event, Handler handler) {
   const EventBinding key{control, event};
-  assert(std::any_of(std::begin(kEvents), std::end(kEvents),
-                     [&](const EventBinding& b) { return SameBinding(b, key); }));
+  assert(IsBound(control, event));
   auto found = std::find_if(handlers_.begin(), handlers_.end(),
                             [&](const Binding& b) { return SameBinding(b.key, key); });
   if (found != handlers_.end()) {

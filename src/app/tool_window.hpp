@@ -15,7 +15,7 @@
 
 namespace zarvo {
 
-enum class Field : uint8_t { Text, Visible, Enabled, Selection, Bold, Rows };
+enum class Field : uint8_t { Text, Visible, Enabled, Selection, Bold };
 
 enum class Event : uint8_t { Creation, DoubleClick, ItemChosen, Click, Tick };
 
@@ -26,6 +26,8 @@ struct EventBinding {
   Event event;
 };
 std::span<const EventBinding> EventTable();
+// Whether the events table binds this event of this control (or of the window).
+bool IsBound(std::optional<ControlId> control, Event event);
 
 // What a front end implements: it shows the fields, and hands back the text of
 // a box that the user edited.
@@ -61,9 +63,6 @@ class ToolWindow {
   const std::vector<std::string>& Items(ControlId id) const;
   bool Bold(ControlId id) const;
   void SetBold(ControlId id, bool bold);
-  const std::vector<std::string>& Rows(ControlId id) const;
-  void AddRow(ControlId id, std::string text);
-  void SetRow(ControlId id, size_t row, std::string text);
 
   // Events. One handler per binding of the events table; registering another
   // replaces it. Raising an event with no handler does nothing.
@@ -82,7 +81,6 @@ class ToolWindow {
   struct State {
     std::string text;
     std::vector<std::string> items;
-    std::vector<std::string> rows;
     int selection = -1;
     bool visible = true;
     bool enabled = true;

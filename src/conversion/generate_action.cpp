@@ -6,24 +6,23 @@
 namespace zarvo {
 namespace {
 
-using enum ControlId;
-
-// 按钮1 shows that it is busy: normal weight, "使劲生成中", disabled.
+// The generate button shows that it is busy: normal weight, "使劲生成中",
+// disabled.
 void EnterBusyState(ToolWindow& window) {
-  window.SetBold(按钮1, false);
-  window.SetText(按钮1, Utf8ToGbk("使劲生成中"));
-  window.SetEnabled(按钮1, false);
+  window.SetBold(kGenerateButton, false);
+  window.SetText(kGenerateButton, Utf8ToGbk("使劲生成中"));
+  window.SetEnabled(kGenerateButton, false);
 }
 
 void LeaveBusyState(ToolWindow& window) {
-  window.SetBold(按钮1, true);
-  window.SetText(按钮1, Utf8ToGbk("生成并复制"));
-  window.SetEnabled(按钮1, true);
+  window.SetBold(kGenerateButton, true);
+  window.SetText(kGenerateButton, Utf8ToGbk(kGenerateCaption));
+  window.SetEnabled(kGenerateButton, true);
 }
 
 void ShowStatus(ToolWindow& window, std::string_view utf8) {
-  window.SetText(透明标签生成结果, Utf8ToGbk(utf8));
-  window.SetVisible(透明标签生成结果, true);
+  window.SetText(kStatusLabel, Utf8ToGbk(utf8));
+  window.SetVisible(kStatusLabel, true);
 }
 
 }  // namespace
@@ -32,30 +31,30 @@ void GenerateAndCopy(ToolWindow& window, Clipboard& clipboard, Files& files,
                      const std::filesystem::path& programDirectory) {
   // The preview template is read first, the area template after entering the
   // busy state: each holder counts as it stands when it is read.
-  const std::string previewTemplate = window.Text(编辑框8);
+  const std::string previewTemplate = window.Text(kPreviewHolder);
   EnterBusyState(window);
 
-  const int targetArea = window.Selection(组合框1);
+  const int targetArea = window.Selection(kAreaSelector);
   TemplateSet templates;
   if (targetArea == 0) {
-    templates.area750Template = window.Text(编辑框9);
+    templates.area750Template = window.Text(kArea750Holder);
   } else if (targetArea == 1) {
-    templates.area190Template = window.Text(编辑框7);
+    templates.area190Template = window.Text(kArea190Holder);
   }
 
   if (templates.area750Template.empty() && templates.area190Template.empty()) {
     // Without a template there is nothing to install: say so instead of
     // reporting a success, and leave the clipboard and the preview alone.
-    window.SetText(编辑框3, {});
+    window.SetText(kCodeOutputBox, {});
     ShowStatus(window, kTemplateMissing);
     LeaveBusyState(window);
     return;
   }
 
-  window.SetText(编辑框3,
-                 ConvertCode(templates, targetArea, window.Text(编辑框4), window.Text(编辑框5),
-                             window.Text(编辑框6), window.Text(编辑框1)));
-  const std::string& output = window.Text(编辑框3);
+  window.SetText(kCodeOutputBox, ConvertCode(templates, targetArea, window.Text(kSpacingBox),
+                                             window.Text(kModuleHeightBox), window.Text(kOffsetBox),
+                                             window.Text(kCodeInputBox)));
+  const std::string& output = window.Text(kCodeOutputBox);
   const bool copied = clipboard.SetText(output);
   ShowStatus(window, copied ? kGeneratedAndCopied : kGeneratedNotCopied);
 
@@ -68,7 +67,7 @@ void GenerateAndCopy(ToolWindow& window, Clipboard& clipboard, Files& files,
 }
 
 void RegisterGenerateAction(ToolWindow& window, Services& services) {
-  window.On(按钮1, Event::Click, [&services](ToolWindow& w) {
+  window.On(kGenerateButton, Event::Click, [&services](ToolWindow& w) {
     GenerateAndCopy(w, services.clipboard, services.files, services.programDirectory);
   });
 }

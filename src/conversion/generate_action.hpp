@@ -4,15 +4,13 @@
 
 #include <filesystem>
 
-#include "app/handlers.hpp"
 #include "app/tool_window.hpp"
 #include "platform/services.hpp"
 
 namespace zarvo {
 
 // What the status label says after a generation (UTF-8).
-inline constexpr std::string_view kGeneratedAndCopied =
-    "恭喜亲！代码制作成功并已完成复制，安装后即可大功告成！";
+// Success is kGeneratedAndCopied, the status label's text in the control table.
 inline constexpr std::string_view kGeneratedNotCopied =
     "代码已生成，但复制失败，请手动复制输出框中的代码";
 inline constexpr std::string_view kTemplateMissing = "模板尚未加载，请检查网络后重新打开本工具";

@@ -8,12 +8,10 @@
 namespace zarvo {
 namespace {
 
-using enum ControlId;
-
 // Texts are UTF-8 here and GBK in the window.
 
 struct TargetAreaRow {
-  int codeWidthSelection;         // 组合框3: the area's module width is always "全屏"
+  int codeWidthSelection;         // 组合框3: the area's module width is always full screen
   bool codeWidthEnabled;          // 组合框3: only the 750 area may take 950-pixel code
   std::string_view spacingLabel;  // 透明标签3
   std::string_view offset;        // 编辑框6
@@ -21,35 +19,31 @@ struct TargetAreaRow {
 };
 
 // Indexed by the selection of 组合框1. The offset is the area's own: picking the
-// area does not run the code width preset, so "750区" gives -580 even though
-// "全屏" is then shown.
+// area does not run the code width preset, so the 750 area gives -580 even though
+// full screen is then shown.
 constexpr TargetAreaRow kTargetAreaRows[] = {
-    {0, true, "消除上间距", "-580",
-     "代码输入（请将需要转换代码粘贴到以下框内）（把转换后的代码放在基础版750源码区并删除所有190"
-     "模块或用等高的空白图占位）"},
-    {0, false, "消除下间距", "-94",
-     "代码输入（请将需要转换代码粘贴到以下框内）（把转换后的代码放在基础版190源码区并删除所有750"
-     "模块或用等高的空白图占位）"},
+    {0, true, kArea750SpacingCaption, "-580", kArea750InputCaption},
+    {0, false, "消除下间距", "-94", kArea190InputCaption},
 };
 
 // Indexed by the selection of 组合框3: the offset that pushes code of that
 // width out of the 750 module.
 constexpr std::string_view kCodeWidthOffsets[] = {
-    "-574",  // 全屏
+    "-574",  // full screen
     "-200",  // 950
 };
 
 struct SpacingRow {
   std::string_view spacing;  // 编辑框4 text
-  bool boxShown;             // 编辑框4: only "自定义" lets the user type a value
+  bool boxShown;             // 编辑框4: only the custom item lets the user type a value
 };
 
 // Indexed by the selection of 组合框2.
 constexpr SpacingRow kSpacingRows[] = {
-    {"0", false},    // 不消除
+    {"0", false},    // no correction
     {"-10", false},  // -10
     {"-20", false},  // -20
-    {"-40", true},   // 自定义
+    {"-40", true},   // custom
 };
 
 // The row of `rows` for the selector's current selection; null for an index
@@ -64,40 +58,40 @@ const Row* RowFor(const ToolWindow& window, ControlId selector, const Row (&rows
 }
 
 void ApplyTargetArea(ToolWindow& window) {
-  const TargetAreaRow* row = RowFor(window, 组合框1, kTargetAreaRows);
+  const TargetAreaRow* row = RowFor(window, kAreaSelector, kTargetAreaRows);
   if (row == nullptr) {
     return;
   }
-  window.SetSelection(组合框3, row->codeWidthSelection);
-  window.SetEnabled(组合框3, row->codeWidthEnabled);
-  window.SetText(透明标签3, Utf8ToGbk(row->spacingLabel));
-  window.SetText(编辑框6, Utf8ToGbk(row->offset));
-  window.SetText(分组框2, Utf8ToGbk(row->inputCaption));
+  window.SetSelection(kCodeWidthSelector, row->codeWidthSelection);
+  window.SetEnabled(kCodeWidthSelector, row->codeWidthEnabled);
+  window.SetText(kSpacingLabel, Utf8ToGbk(row->spacingLabel));
+  window.SetText(kOffsetBox, Utf8ToGbk(row->offset));
+  window.SetText(kCodeInputGroup, Utf8ToGbk(row->inputCaption));
 }
 
 void ApplyCodeWidth(ToolWindow& window) {
-  const std::string_view* offset = RowFor(window, 组合框3, kCodeWidthOffsets);
+  const std::string_view* offset = RowFor(window, kCodeWidthSelector, kCodeWidthOffsets);
   if (offset == nullptr) {
     return;
   }
-  window.SetText(编辑框6, Utf8ToGbk(*offset));
+  window.SetText(kOffsetBox, Utf8ToGbk(*offset));
 }
 
 void ApplySpacing(ToolWindow& window) {
-  const SpacingRow* row = RowFor(window, 组合框2, kSpacingRows);
+  const SpacingRow* row = RowFor(window, kSpacingSelector, kSpacingRows);
   if (row == nullptr) {
     return;
   }
-  window.SetText(编辑框4, Utf8ToGbk(row->spacing));
-  window.SetVisible(编辑框4, row->boxShown);
+  window.SetText(kSpacingBox, Utf8ToGbk(row->spacing));
+  window.SetVisible(kSpacingBox, row->boxShown);
 }
 
 }  // namespace
 
 void RegisterPresets(ToolWindow& window) {
-  window.On(组合框1, Event::ItemChosen, ApplyTargetArea);
-  window.On(组合框3, Event::ItemChosen, ApplyCodeWidth);
-  window.On(组合框2, Event::ItemChosen, ApplySpacing);
+  window.On(kAreaSelector, Event::ItemChosen, ApplyTargetArea);
+  window.On(kCodeWidthSelector, Event::ItemChosen, ApplyCodeWidth);
+  window.On(kSpacingSelector, Event::ItemChosen, ApplySpacing);
 }
 
 }  // namespace zarvo

@@ -159,8 +159,8 @@ std::string DetectModuleHeight(std::string_view code) {
 }
 
 void RegisterHeightDetection(ToolWindow& window) {
-  window.On(ControlId::超级按钮1, Event::Click, [](ToolWindow& w) {
-    w.SetText(ControlId::编辑框5, DetectModuleHeight(w.Text(ControlId::编辑框1)));
+  window.On(kReadHeightButton, Event::Click, [](ToolWindow& w) {
+    w.SetText(kModuleHeightBox, DetectModuleHeight(w.Text(kCodeInputBox)));
   });
 }
 

@@ -1,7 +1,6 @@
 #include "height/regex_object.hpp"
 
-#include <new>
-
+#include "height/regex/match_list.hpp"
 #include "height/regex_engine.hpp"
 #include "platform/gbk.hpp"
 
@@ -55,8 +54,7 @@ bool RegexObject::Create(std::string_view pattern, std::string_view subject,
   pattern_ = quoteToken.value_or(false) ? ReplaceQuoteToken(pattern) : std::string(pattern);
   subject_ = std::string(subject);
   subject16_ = GbkToUtf16(subject);
-  spans_.clear();
-  found_ = 0;
+  matches_.reset();
   exhausted_ = false;
   searchFailed_ = false;
   nextStart_ = 0;
@@ -67,10 +65,13 @@ bool RegexObject::Create(std::string_view pattern, std::string_view subject,
   if (regex_ == nullptr) {
     return false;
   }
+  matches_ =
+      std::make_unique<regex::MatchList>(2 * (static_cast<size_t>(regex_->GroupCount()) + 1));
   FindMatches(1);
-  if (searchFailed_ && found_ == 0) {
+  if (searchFailed_ && matches_->Size() == 0) {
     // The engine gave up on this subject: no match list, as for a bad pattern.
     regex_.reset();
+    matches_.reset();
     return false;
   }
   return true;
@@ -81,8 +82,8 @@ void RegexObject::FindMatches(size_t count) const {
     return;
   }
   std::vector<int> spans;
-  while (found_ < count && !exhausted_) {
-    if (!global_ && found_ == 1) {
+  while (matches_->Size() < count && !exhausted_) {
+    if (!global_ && matches_->Size() == 1) {
       exhausted_ = true;
       break;
     }
@@ -92,15 +93,13 @@ void RegexObject::FindMatches(size_t count) const {
       searchFailed_ = result == regex::SearchResult::Failed;
       break;
     }
-    try {
-      spans_.insert(spans_.end(), spans.begin(), spans.end());
-    } catch (const std::bad_alloc&) {
-      // More matches than memory: the list ends, like a search that gave up.
+    if (!matches_->Append(spans)) {
+      // The list is full (its cap, or all memory): it ends, like a search
+      // that gave up.
       exhausted_ = true;
       searchFailed_ = true;
       break;
     }
-    ++found_;
     // After an empty match the next search starts one unit further on, so
     // that the same empty match is not found again.
     const auto start = static_cast<size_t>(spans[0]);
@@ -114,11 +113,10 @@ const int* RegexObject::Spans(int matchIndex) const {
     return nullptr;
   }
   FindMatches(static_cast<size_t>(matchIndex));
-  if (static_cast<size_t>(matchIndex) > found_) {
+  if (static_cast<size_t>(matchIndex) > matches_->Size()) {
     return nullptr;
   }
-  const size_t stride = 2 * (static_cast<size_t>(regex_->GroupCount()) + 1);
-  return spans_.data() + (static_cast<size_t>(matchIndex) - 1) * stride;
+  return matches_->At(static_cast<size_t>(matchIndex) - 1);
 }
 
 int RegexObject::ByteOffset(int unitOffset) const {
@@ -157,11 +155,10 @@ std::string RegexObject::ReplaceMatches(std::string_view replacement) const {
     return {};
   }
   const auto groups = static_cast<size_t>(regex_->GroupCount());
-  const size_t stride = 2 * (groups + 1);
   std::string out;
   int copied = 0;  // unit offset of the subject copied so far
-  for (size_t m = 0; m < found_; ++m) {
-    const int* spans = spans_.data() + m * stride;
+  for (size_t m = 0; m < matches_->Size(); ++m) {
+    const int* spans = matches_->At(m);
     out += Slice(copied, spans[0]);
     for (size_t i = 0; i < replacement.size(); ++i) {
       const char c = replacement[i];
@@ -217,7 +214,7 @@ int RegexObject::GetMatchCount() const {
     return 0;
   }
   FindMatches(SIZE_MAX);
-  return static_cast<int>(found_);
+  return static_cast<int>(matches_->Size());
 }
 
 std::string RegexObject::GetMatchText(int matchIndex, int* position) const {
@@ -236,7 +233,8 @@ std::string RegexObject::GetSubMatchText(int matchIndex, int subMatchIndex, int*
     }
     return {};
   }
-  const int start = spans[2 * subMatchIndex];
+  const auto group = static_cast<size_t>(subMatchIndex);
+  const int start = spans[2 * group];
   if (start < 0) {  // the group took no part in this match
     if (position != nullptr) {
       *position = ByteOffset(spans[0]);
@@ -246,7 +244,7 @@ std::string RegexObject::GetSubMatchText(int matchIndex, int subMatchIndex, int*
   if (position != nullptr) {
     *position = ByteOffset(start);
   }
-  return Slice(start, spans[2 * subMatchIndex + 1]);
+  return Slice(start, spans[2 * group + 1]);
 }
 
 int RegexObject::GetSubMatchCount() const { return Spans(1) != nullptr ? regex_->GroupCount() : 0; }

@@ -3,8 +3,17 @@
 //
 // The pattern language is the ECMAScript one of regex_engine.hpp; the engine
 // sees the subject as UTF-16 code units. Nothing here raises or reports an
-// error: a pattern that is not valid, or a search that runs out of budget,
-// leaves no match list, and every text is then empty and every count 0.
+// error: a pattern that is not valid, or a first search that runs out of
+// budget, leaves no match list, and every text is then empty and every count
+// 0.
+//
+// Two budgets bound the work: each search has its steps and its memory for
+// backtracking (regex_engine.hpp), and the match list may hold at most
+// 256 MiB of match and group spans (8 bytes for each match and 8 more for
+// each group, in blocks counted whole). When a later search runs out of its budget, or
+// its match would take the list past 256 MiB, the list ends there: it keeps
+// the matches found before, the counts and texts are those of that shorter
+// list, and ReplaceMatches gives empty text.
 #pragma once
 
 #include <memory>
@@ -16,8 +25,9 @@
 namespace zarvo {
 
 namespace regex {
+class MatchList;
 class Regex;
-}
+}  // namespace regex
 
 class RegexObject {
  public:
@@ -65,8 +75,7 @@ class RegexObject {
   std::u16string subject16_;
 
   // Found lazily: most callers read only the first few matches.
-  mutable std::vector<int> spans_;  // stride 2 * (groups + 1)
-  mutable size_t found_ = 0;
+  std::unique_ptr<regex::MatchList> matches_;  // null: no match list
   mutable bool exhausted_ = false;
   mutable bool searchFailed_ = false;
   mutable size_t nextStart_ = 0;

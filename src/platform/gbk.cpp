@@ -19,10 +19,12 @@ constexpr unsigned kFirstLead = 0x81;
 constexpr unsigned kLastLead = 0xFE;
 constexpr unsigned kFirstTrail = 0x40;
 constexpr unsigned kLastTrail = 0xFE;
+constexpr size_t kLeadCount = kLastLead - kFirstLead + 1;
 constexpr size_t kTrailCount = kLastTrail - kFirstTrail + 1;
+constexpr size_t kDoubleByteCount = kLeadCount * kTrailCount;
 
 // The double-byte characters, row by lead byte, column by trail byte.
-constexpr std::array<uint16_t, (kLastLead - kFirstLead + 1) * kTrailCount> kDoubleByte = {
+constexpr std::array<uint16_t, kDoubleByteCount> kDoubleByte = {
 #include "platform/gbk_table.inc"
 };
 

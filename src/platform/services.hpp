@@ -58,6 +58,18 @@ class HttpClient {
   virtual std::optional<std::string> FetchUrlBody(std::string_view url) = 0;
 };
 
+// What the actions reach of the operating system. Owned by the front end; lives
+// as long as the window.
+struct Services {
+  Clipboard& clipboard;
+  Files& files;
+  Shell& shell;
+  WindowThread& windowThread;
+  Threads& threads;
+  HttpClient& http;
+  std::filesystem::path programDirectory;
+};
+
 // The directory of an executable: its full path cut at the last separator,
 // the separator removed ("C:\tool.exe" gives "C:").
 std::filesystem::path DirectoryOfExecutable(const std::filesystem::path& executable);

@@ -5,16 +5,14 @@
 namespace zarvo {
 namespace {
 
-using enum ControlId;
-
 struct Template {
   std::string_view path;
   ControlId holder;
 };
 
-constexpr Template kPreview{kPreviewTemplatePath, 编辑框8};
-constexpr Template kArea750{kArea750TemplatePath, 编辑框9};
-constexpr Template kArea190{kArea190TemplatePath, 编辑框7};
+constexpr Template kPreview{kPreviewTemplatePath, kPreviewHolder};
+constexpr Template kArea750{kArea750TemplatePath, kArea750Holder};
+constexpr Template kArea190{kArea190TemplatePath, kArea190Holder};
 
 class Fetcher {
  public:

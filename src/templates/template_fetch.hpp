@@ -11,7 +11,6 @@
 #include <string>
 #include <string_view>
 
-#include "app/handlers.hpp"
 #include "app/tool_window.hpp"
 #include "platform/services.hpp"
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "conversion/code_input.hpp"
 #include "support/gbk_literals.hpp"
 
 namespace zarvo {
@@ -64,7 +65,6 @@ TEST(ToolWindowTest, StartsWithTheFieldsOfTheControlTable) {
     EXPECT_EQ(window.Selection(c.id), c.selection);
     EXPECT_TRUE(window.Enabled(c.id));
     EXPECT_EQ(window.Bold(c.id), c.id == 按钮1);
-    EXPECT_TRUE(window.Rows(c.id).empty());
   }
   EXPECT_EQ(window.Text(编辑框10).size(), 92u);
   EXPECT_EQ(window.Items(组合框1), (std::vector<std::string>{G("750区"), G("190区")}));
@@ -74,9 +74,19 @@ TEST(ToolWindowTest, StartsWithTheFieldsOfTheControlTable) {
   EXPECT_EQ(Entry(时钟1).intervalMs, 6000);
 }
 
+// The first control of the table with this name.
+std::optional<ControlId> Named(std::string_view name) {
+  for (const ControlEntry& entry : ControlTable()) {
+    if (entry.name == name) {
+      return entry.id;
+    }
+  }
+  return std::nullopt;
+}
+
 TEST(ControlTableTest, ChildrenLieInsideTheirContainers) {
   for (const ControlEntry& entry : ControlTable()) {
-    EXPECT_EQ(FindControl(entry.name), entry.id);
+    EXPECT_EQ(Named(entry.name), entry.id);
     if (entry.container && entry.kind != ControlKind::Timer &&
         entry.kind != ControlKind::FileDialog && entry.id != 透明标签生成结果) {
       const Place outer = Entry(*entry.container).place;
@@ -86,7 +96,7 @@ TEST(ControlTableTest, ChildrenLieInsideTheirContainers) {
       EXPECT_LE(entry.place.top + entry.place.height, outer.height) << entry.name;
     }
   }
-  EXPECT_FALSE(FindControl("编辑框2"));
+  EXPECT_FALSE(Named("编辑框2"));
 }
 
 TEST(ControlTableTest, CentresOnTheScreen) {
@@ -131,6 +141,7 @@ TEST(ToolWindowTest, HandlerChangesRaiseNoEvents) {
 
 TEST(ToolWindowTest, DoubleClickEmptiesTheCodeBox) {
   ToolWindow window;
+  RegisterCodeInputClearing(window);
   window.Raise(编辑框1, Event::DoubleClick);
   EXPECT_EQ(window.Text(编辑框1), "");
   window.SetText(编辑框1, G("<div>中文</div>"));
@@ -182,15 +193,6 @@ TEST(ToolWindowTest, ViewShowsChangesAndHandsBackUserEdits) {
   window.SetText(编辑框1, "set");  // a later set wins over the edit
   EXPECT_EQ(window.Text(编辑框1), "set");
   EXPECT_EQ(view.pulls, 1);
-}
-
-TEST(ToolWindowTest, ListRows) {
-  ToolWindow window;
-  window.AddRow(超级列表框1, "1");
-  window.AddRow(超级列表框1, "2");
-  window.SetRow(超级列表框1, 0, "9");
-  window.SetRow(超级列表框1, 5, "ignored");
-  EXPECT_EQ(window.Rows(超级列表框1), (std::vector<std::string>{"9", "2"}));
 }
 
 }  // namespace

@@ -127,6 +127,7 @@ TEST(TemplateHttpTest, ServerDownFiveFetchesInOrderAllEmpty) {
   FetchTemplates(window, windowThread, http, host);
 
   std::vector<std::string> expected;
+  expected.reserve(kFiveFetches.size());
   for (const std::string& path : kFiveFetches) {
     expected.push_back(TemplateUrl(host, path));
   }

@@ -16,8 +16,7 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   int code = 0;
   {
-    zarvo::QtApp app;
-    app.Show();
+    const zarvo::QtApp app;  // shown once started
     code = QApplication::exec();
   }
   // A template fetch still under way is abandoned with the process.

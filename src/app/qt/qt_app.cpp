@@ -38,11 +38,15 @@ QtApp::QtApp(QtAppOptions options) : windowThread_(NewWindowThread()) {
       .http = options.http ? *options.http : ProcessHttpClient(),
       .programDirectory = PreviewDirectory(),
   });
-  window_ = std::make_unique<QtToolWindow>(model_);
-  InstallHandlers(model_, *services_);
-  window_->StartTimer();
-  model_.Raise(std::nullopt, Event::Creation);
+  StartUp(model_, *services_, *this);
 }
+
+bool QtApp::CreateView(ToolWindow& model) {
+  window_ = std::make_unique<QtToolWindow>(model);
+  return true;
+}
+
+void QtApp::StartTimer() { window_->StartTimer(); }
 
 QtApp::~QtApp() {
   // A worker still waiting for the window thread finds it closed. The object

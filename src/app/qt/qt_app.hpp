@@ -3,11 +3,11 @@
 
 #include <memory>
 
-#include "app/handlers.hpp"
-#include "app/qt/qt_services.hpp"
 #include "app/qt/qt_tool_window.hpp"
+#include "app/startup.hpp"
 #include "app/tool_window.hpp"
 #include "platform/platform.hpp"
+#include "platform/qt/qt_services.hpp"
 
 namespace zarvo {
 
@@ -19,18 +19,23 @@ struct QtAppOptions {
   HttpClient* http = nullptr;
 };
 
-class QtApp {
+class QtApp final : public FrontEnd {
  public:
-  // Builds the window from the control table, binds the handlers, starts the
-  // status timer and raises the creation event; the window is not shown yet.
+  // Starts the tool: binds the handlers, builds the window from the control
+  // table, raises the creation event, starts the status timer and shows the
+  // window.
   explicit QtApp(QtAppOptions options = {});
-  ~QtApp();
+  ~QtApp() override;
   QtApp(const QtApp&) = delete;
   QtApp& operator=(const QtApp&) = delete;
 
-  void Show();
+  // Shows the window and makes it the active one.
+  void Show() override;
   ToolWindow& model() { return model_; }
   QtToolWindow& window() { return *window_; }
+
+  bool CreateView(ToolWindow& model) override;
+  void StartTimer() override;
 
  private:
   ToolWindow model_;

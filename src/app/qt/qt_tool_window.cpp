@@ -16,10 +16,13 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
-#include "app/qt/qt_text.hpp"
+#include "platform/qt/qt_text.hpp"
 
 namespace zarvo {
 namespace {
+
+// The control whose double-click a watched widget raises.
+constexpr char kDoubleClickControl[] = "zarvoDoubleClickControl";
 
 QColor ToQColor(Rgb rgb) { return QColor(rgb.red, rgb.green, rgb.blue); }
 
@@ -117,34 +120,13 @@ void QtToolWindow::CreateControl(const ControlEntry& entry) {
       widget = box;
       break;
     }
-    case ControlKind::MultiLineEditBox: {
-      auto* box = new QPlainTextEdit(parent);
-      box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-      box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-      box->setTabChangesFocus(true);
-      box->setFrameShadow(QFrame::Sunken);
-      box->setLineWidth(entry.border == EditBorder::ThinSunken ? 1 : 2);
-      connect(box, &QPlainTextEdit::textChanged, this, [this, id] { model_.MarkEditedByUser(id); });
-      box->viewport()->installEventFilter(this);
-      widget = box;
+    case ControlKind::MultiLineEditBox:
+      widget = NewMultiLineBox(entry, parent);
       break;
-    }
     case ControlKind::Button:
-    case ControlKind::FlatButton: {
-      auto* button = new QPushButton(parent);
-      button->setAutoDefault(false);
-      button->setDefault(false);
-      if (entry.kind == ControlKind::FlatButton) {
-        button->setFlat(true);
-        button->setStyleSheet(QStringLiteral("QPushButton { border: none; outline: none; "
-                                             "background: white; color: %1; }"
-                                             "QPushButton:hover { color: %2; }")
-                                  .arg(ColorCss(entry.textColor), ColorCss(entry.hoverColor)));
-      }
-      connect(button, &QPushButton::clicked, this, [this, id] { model_.Raise(id, Event::Click); });
-      widget = button;
+    case ControlKind::FlatButton:
+      widget = NewButton(entry, parent);
       break;
-    }
     case ControlKind::List:
       widget = new QListWidget(parent);
       break;
@@ -166,6 +148,39 @@ void QtToolWindow::CreateControl(const ControlEntry& entry) {
   widgets_[static_cast<size_t>(id)] = widget;
 }
 
+QWidget* QtToolWindow::NewMultiLineBox(const ControlEntry& entry, QWidget* parent) {
+  const ControlId id = entry.id;
+  auto* box = new QPlainTextEdit(parent);
+  box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  box->setTabChangesFocus(true);
+  box->setFrameShadow(QFrame::Sunken);
+  box->setLineWidth(entry.border == EditBorder::ThinSunken ? 1 : 2);
+  connect(box, &QPlainTextEdit::textChanged, this, [this, id] { model_.MarkEditedByUser(id); });
+  if (IsBound(id, Event::DoubleClick)) {
+    // A double-click lands on the viewport, inside the frame.
+    box->viewport()->setProperty(kDoubleClickControl, static_cast<int>(id));
+    box->viewport()->installEventFilter(this);
+  }
+  return box;
+}
+
+QWidget* QtToolWindow::NewButton(const ControlEntry& entry, QWidget* parent) {
+  const ControlId id = entry.id;
+  auto* button = new QPushButton(parent);
+  button->setAutoDefault(false);
+  button->setDefault(false);
+  if (entry.kind == ControlKind::FlatButton) {
+    button->setFlat(true);
+    button->setStyleSheet(QStringLiteral("QPushButton { border: none; outline: none; "
+                                         "background: white; color: %1; }"
+                                         "QPushButton:hover { color: %2; }")
+                              .arg(ColorCss(entry.textColor), ColorCss(entry.hoverColor)));
+  }
+  connect(button, &QPushButton::clicked, this, [this, id] { model_.Raise(id, Event::Click); });
+  return button;
+}
+
 void QtToolWindow::ShowAll(ControlId id) {
   if (Widget(id) == nullptr) {
     return;
@@ -177,8 +192,7 @@ void QtToolWindow::ShowAll(ControlId id) {
       box->addItem(FromGbk(item));
     }
   }
-  for (Field field :
-       {Field::Text, Field::Visible, Field::Enabled, Field::Selection, Field::Bold, Field::Rows}) {
+  for (Field field : {Field::Text, Field::Visible, Field::Enabled, Field::Selection, Field::Bold}) {
     FieldChanged(id, field);
   }
 }
@@ -233,15 +247,6 @@ void QtToolWindow::FieldChanged(ControlId id, Field field) {
         widget->setFont(font);
       }
       break;
-    case Field::Rows:
-      if (kind == ControlKind::List) {
-        auto* list = static_cast<QListWidget*>(widget);
-        list->clear();
-        for (const std::string& row : model_.Rows(id)) {
-          list->addItem(FromGbk(row));
-        }
-      }
-      break;
   }
 }
 
@@ -258,10 +263,12 @@ std::string QtToolWindow::EditedText(ControlId id) {
 }
 
 bool QtToolWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonDblClick &&
-      watched == static_cast<QPlainTextEdit*>(Widget(ControlId::编辑框1))->viewport()) {
-    model_.Raise(ControlId::编辑框1, Event::DoubleClick);
-    return true;
+  if (event->type() == QEvent::MouseButtonDblClick) {
+    const QVariant control = watched->property(kDoubleClickControl);
+    if (control.isValid()) {
+      model_.Raise(static_cast<ControlId>(control.toInt()), Event::DoubleClick);
+      return true;
+    }
   }
   return QWidget::eventFilter(watched, event);
 }

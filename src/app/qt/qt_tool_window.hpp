@@ -29,6 +29,8 @@ class QtToolWindow final : public QWidget, public WindowView {
 
  private:
   void CreateControl(const ControlEntry& entry);
+  QWidget* NewMultiLineBox(const ControlEntry& entry, QWidget* parent);
+  QWidget* NewButton(const ControlEntry& entry, QWidget* parent);
   void ShowAll(ControlId id);
   void FitOuterSize();
 

@@ -1,7 +1,7 @@
 // zarvo750.exe: the tool window on Windows.
 #include <windows.h>
 
-#include "app/win32/win32_tool_window.hpp"
+#include "app/win32/win32_app.hpp"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   return zarvo::RunZarvo750(instance);

@@ -1,10 +1,12 @@
-#include <windows.h>
+#include "app/win32/win32_app.hpp"
+
 // These build on windows.h.
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "app/handlers.hpp"
-#include "app/win32/win32_tool_window.hpp"
+#include <optional>
+
+#include "app/startup.hpp"
 #include "platform/platform.hpp"
 #include "platform/win32/win32_services.hpp"
 
@@ -14,10 +16,24 @@ namespace {
 // Everything the running program is made of. It is never destroyed: the fetch
 // worker may still be using the model and the HTTP client when the process
 // ends, and ending the process is what abandons it.
-struct Program {
-  explicit Program(HINSTANCE instance) : view(instance, model), clipboard(view.Handle()) {}
+struct Program final : FrontEnd {
+  explicit Program(HINSTANCE instance) : instance(instance) {}
+
+  bool CreateView(ToolWindow& window) override {
+    view.emplace(instance, window);
+    if (view->Handle() == nullptr) {
+      return false;  // no window could be made
+    }
+    clipboard.SetOwner(view->Handle());
+    windowThread.Attach(view->Handle());
+    return true;
+  }
+  void StartTimer() override { view->StartTimer(); }
+  void Show() override { view->Show(); }
+
+  HINSTANCE instance;
   ToolWindow model;
-  Win32ToolWindow view;
+  std::optional<Win32ToolWindow> view;
   Win32Clipboard clipboard;
   NativeFiles files;
   Win32Shell shell;
@@ -53,14 +69,10 @@ int RunZarvo750(HINSTANCE instance) {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 
   auto* program = new Program(instance);
-  if (program->view.Handle() == nullptr) {
-    return 1;  // no window could be made
+  if (!StartUp(program->model, program->services, *program)) {
+    return 1;
   }
-  program->windowThread.Attach(program->view.Handle());
-  InstallHandlers(program->model, program->services);
-  program->model.Raise(std::nullopt, Event::Creation);
-  program->view.Show();
-  return RunMessageLoop(program->view);
+  return RunMessageLoop(*program->view);
 }
 
 }  // namespace zarvo

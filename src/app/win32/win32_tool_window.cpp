@@ -12,7 +12,7 @@ namespace {
 
 using enum ControlId;
 
-constexpr UINT_PTR kStatusTimer = 1;
+constexpr UINT_PTR kStatusTimerId = 1;
 constexpr UINT kRaisePicksMessage = WM_APP + 1;
 constexpr UINT_PTR kSubclassId = 0x2A750;
 // A drop-down list's window height is its opened list's; the closed field is
@@ -41,6 +41,67 @@ bool IsEditKind(ControlKind kind) {
 
 bool ModifierDown() {
   return GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_MENU) < 0;
+}
+
+// The window class and styles of a control of the given kind (visibility and
+// WS_CHILD aside); none for the kinds without a window of their own.
+struct NativeStyle {
+  const wchar_t* className;
+  DWORD style;
+  DWORD exStyle;
+  int extraHeight;  // added to the height of the table
+};
+
+std::optional<NativeStyle> NativeStyleOf(const ControlEntry& entry) {
+  NativeStyle native{nullptr, 0, 0, 0};
+  switch (entry.kind) {
+    case ControlKind::GroupBox:
+      native.className = WC_BUTTONW;
+      native.style = BS_GROUPBOX | WS_CLIPCHILDREN;
+      native.exStyle = WS_EX_CONTROLPARENT;  // Tab reaches the controls inside
+      break;
+    case ControlKind::Label:
+      native.className = WC_STATICW;
+      native.style = SS_LEFTNOWORDWRAP | SS_CENTERIMAGE | SS_NOPREFIX;
+      break;
+    case ControlKind::Selector:
+      native.className = WC_COMBOBOXW;
+      native.style = CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
+      native.extraHeight = kSelectorListHeight;
+      break;
+    case ControlKind::EditBox:
+      native.className = WC_EDITW;
+      native.style = ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP;
+      break;
+    case ControlKind::MultiLineEditBox:
+      // Long lines wrap at the box's width; Enter inserts CR LF.
+      native.className = WC_EDITW;
+      native.style =
+          ES_LEFT | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP;
+      break;
+    case ControlKind::Button:
+      native.className = WC_BUTTONW;
+      native.style = BS_PUSHBUTTON | BS_CENTER | BS_VCENTER | WS_TABSTOP;
+      break;
+    case ControlKind::FlatButton:
+      native.className = WC_BUTTONW;
+      native.style = BS_OWNERDRAW | WS_TABSTOP;
+      break;
+    case ControlKind::List:
+      native.className = WC_LISTVIEWW;
+      native.style = LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL;
+      native.exStyle = WS_EX_CLIENTEDGE;
+      break;
+    case ControlKind::Timer:
+    case ControlKind::FileDialog:
+      return std::nullopt;
+  }
+  if (entry.border == EditBorder::ThinSunken) {
+    native.exStyle |= WS_EX_STATICEDGE;
+  } else if (entry.border == EditBorder::ClientEdge) {
+    native.exStyle |= WS_EX_CLIENTEDGE;
+  }
+  return native;
 }
 
 unsigned PickBit(ControlId id) { return 1u << static_cast<unsigned>(id); }
@@ -90,8 +151,13 @@ Win32ToolWindow::Win32ToolWindow(HINSTANCE instance, ToolWindow& model) : model_
   }
   CreateControls(instance);
   model_.SetView(this);
-  // The status timer runs from creation for as long as the window exists.
-  SetTimer(window_, kStatusTimer, static_cast<UINT>(Entry(时钟1).intervalMs), nullptr);
+}
+
+void Win32ToolWindow::StartTimer() {
+  if (window_ != nullptr) {
+    SetTimer(window_, kStatusTimerId, static_cast<UINT>(Entry(kStatusResetTimer).intervalMs),
+             nullptr);
+  }
 }
 
 Win32ToolWindow::~Win32ToolWindow() {
@@ -107,100 +173,55 @@ Win32ToolWindow::~Win32ToolWindow() {
 void Win32ToolWindow::CreateControls(HINSTANCE instance) {
   for (const ControlEntry& entry : ControlTable()) {
     const ControlId id = entry.id;
+    const std::optional<NativeStyle> native = NativeStyleOf(entry);
+    if (!native) {
+      continue;  // no window of its own
+    }
     HWND parent = entry.container ? Control(*entry.container) : window_;
-    DWORD style = WS_CHILD | (model_.Visible(id) ? WS_VISIBLE : 0);
-    DWORD exStyle = 0;
-    const wchar_t* className = nullptr;
-    int height = entry.place.height;
-    switch (entry.kind) {
-      case ControlKind::GroupBox:
-        className = WC_BUTTONW;
-        style |= BS_GROUPBOX | WS_CLIPCHILDREN;
-        exStyle |= WS_EX_CONTROLPARENT;  // Tab reaches the controls inside
-        break;
-      case ControlKind::Label:
-        className = WC_STATICW;
-        style |= SS_LEFTNOWORDWRAP | SS_CENTERIMAGE | SS_NOPREFIX;
-        break;
-      case ControlKind::Selector:
-        className = WC_COMBOBOXW;
-        style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
-        height += kSelectorListHeight;
-        break;
-      case ControlKind::EditBox:
-        className = WC_EDITW;
-        style |= ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP;
-        break;
-      case ControlKind::MultiLineEditBox:
-        // Long lines wrap at the box's width; Enter inserts CR LF.
-        className = WC_EDITW;
-        style |= ES_LEFT | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP;
-        break;
-      case ControlKind::Button:
-        className = WC_BUTTONW;
-        style |= BS_PUSHBUTTON | BS_CENTER | BS_VCENTER | WS_TABSTOP;
-        break;
-      case ControlKind::FlatButton:
-        className = WC_BUTTONW;
-        style |= BS_OWNERDRAW | WS_TABSTOP;
-        break;
-      case ControlKind::List:
-        className = WC_LISTVIEWW;
-        style |= LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL;
-        exStyle |= WS_EX_CLIENTEDGE;
-        break;
-      case ControlKind::Timer:
-      case ControlKind::FileDialog:
-        continue;  // no window of their own
-    }
-    if (entry.border == EditBorder::ThinSunken) {
-      exStyle |= WS_EX_STATICEDGE;
-    } else if (entry.border == EditBorder::ClientEdge) {
-      exStyle |= WS_EX_CLIENTEDGE;
-    }
+    const DWORD style = native->style | WS_CHILD | (model_.Visible(id) ? WS_VISIBLE : 0);
     const std::wstring caption =
         IsEditKind(entry.kind) ? std::wstring() : WideFromGbk(model_.Text(id));
     HWND control = CreateWindowExW(
-        exStyle, className, caption.c_str(), style, entry.place.left, entry.place.top,
-        entry.place.width, height, parent,
+        native->exStyle, native->className, caption.c_str(), style, entry.place.left,
+        entry.place.top, entry.place.width, entry.place.height + native->extraHeight, parent,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlIdBase + static_cast<int>(id))),
         instance, nullptr);
     controls_[static_cast<size_t>(id)] = control;
-    if (control == nullptr) {
-      continue;
+    if (control != nullptr) {
+      SetUpControl(entry, control);
     }
-    SendMessageW(control, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(entry.bold ? boldCaptionFont_ : guiFont_), FALSE);
-    switch (entry.kind) {
-      case ControlKind::GroupBox:
-        SetWindowSubclass(control, ContainerProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-        break;
-      case ControlKind::Selector: {
-        for (const std::string& item : model_.Items(id)) {
-          SendMessageW(control, CB_ADDSTRING, 0,
-                       reinterpret_cast<LPARAM>(WideFromGbk(item).c_str()));
-        }
-        SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(model_.Selection(id)), 0);
-        break;
+  }
+}
+
+void Win32ToolWindow::SetUpControl(const ControlEntry& entry, HWND control) {
+  const ControlId id = entry.id;
+  SendMessageW(control, WM_SETFONT,
+               reinterpret_cast<WPARAM>(entry.bold ? boldCaptionFont_ : guiFont_), FALSE);
+  switch (entry.kind) {
+    case ControlKind::GroupBox:
+      SetWindowSubclass(control, ContainerProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+      break;
+    case ControlKind::Selector: {
+      for (const std::string& item : model_.Items(id)) {
+        SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromGbk(item).c_str()));
       }
-      case ControlKind::EditBox:
-      case ControlKind::MultiLineEditBox:
-        SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no length limit
-        SetWindowSubclass(control, EditProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-        ShowText(id);
-        break;
-      case ControlKind::FlatButton:
-        SetWindowSubclass(control, FlatButtonProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-        break;
-      case ControlKind::List:
-        ShowRows(id);
-        break;
-      default:
-        break;
+      SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(model_.Selection(id)), 0);
+      break;
     }
-    if (!model_.Enabled(id)) {
-      EnableWindow(control, FALSE);
-    }
+    case ControlKind::EditBox:
+    case ControlKind::MultiLineEditBox:
+      SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no length limit
+      SetWindowSubclass(control, EditProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+      ShowText(id);
+      break;
+    case ControlKind::FlatButton:
+      SetWindowSubclass(control, FlatButtonProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+      break;
+    default:
+      break;
+  }
+  if (!model_.Enabled(id)) {
+    EnableWindow(control, FALSE);
   }
 }
 
@@ -208,7 +229,7 @@ void Win32ToolWindow::Show() {
   ShowWindow(window_, SW_SHOWNORMAL);
   SetForegroundWindow(window_);
   UpdateWindow(window_);
-  SetFocus(Control(编辑框1));
+  SetFocus(Control(kCodeInputBox));
 }
 
 bool Win32ToolWindow::PreTranslate(MSG& message) {
@@ -252,23 +273,6 @@ void Win32ToolWindow::ShowText(ControlId id) {
   settingText_ = false;
 }
 
-void Win32ToolWindow::ShowRows(ControlId id) {
-  HWND list = Control(id);
-  if (list == nullptr) {
-    return;
-  }
-  ListView_DeleteAllItems(list);
-  int index = 0;
-  for (const std::string& row : model_.Rows(id)) {
-    std::wstring text = WideFromGbk(row);
-    LVITEMW item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = index++;
-    item.pszText = text.data();
-    SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-  }
-}
-
 void Win32ToolWindow::FieldChanged(ControlId id, Field field) {
   HWND control = Control(id);
   if (control == nullptr) {
@@ -292,9 +296,6 @@ void Win32ToolWindow::FieldChanged(ControlId id, Field field) {
       SendMessageW(control, WM_SETFONT,
                    reinterpret_cast<WPARAM>(model_.Bold(id) ? boldCaptionFont_ : plainCaptionFont_),
                    TRUE);
-      break;
-    case Field::Rows:
-      ShowRows(id);
       break;
   }
 }
@@ -397,8 +398,8 @@ LRESULT Win32ToolWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       DrawFlatButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
       return TRUE;
     case WM_TIMER:
-      if (wParam == kStatusTimer) {
-        model_.Raise(时钟1, Event::Tick);
+      if (wParam == kStatusTimerId) {
+        model_.Raise(kStatusResetTimer, Event::Tick);
       }
       return 0;
     case kRaisePicksMessage:
@@ -411,7 +412,7 @@ LRESULT Win32ToolWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_DESTROY:
-      KillTimer(window_, kStatusTimer);
+      KillTimer(window_, kStatusTimerId);
       PostQuitMessage(0);
       return 0;
     default:
@@ -471,8 +472,8 @@ LRESULT CALLBACK Win32ToolWindow::ContainerProc(HWND window, UINT message, WPARA
 }
 
 // Every edit box: a text that another program sets directly counts as the
-// user's (a multi-line box sends no EN_CHANGE for it); a double-click empties
-// the code input box.
+// user's (a multi-line box sends no EN_CHANGE for it); a double-click raises
+// the event where the events table binds one.
 LRESULT CALLBACK Win32ToolWindow::EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                            UINT_PTR, DWORD_PTR self) {
   auto& owner = *reinterpret_cast<Win32ToolWindow*>(self);
@@ -487,8 +488,9 @@ LRESULT CALLBACK Win32ToolWindow::EditProc(HWND window, UINT message, WPARAM wPa
     }
     case WM_LBUTTONDBLCLK: {
       const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
-      if (IdOf(owner.controls_, window) == 编辑框1) {
-        owner.model_.Raise(编辑框1, Event::DoubleClick);
+      const std::optional<ControlId> id = IdOf(owner.controls_, window);
+      if (id && IsBound(*id, Event::DoubleClick)) {
+        owner.model_.Raise(*id, Event::DoubleClick);
       }
       return result;
     }

@@ -20,8 +20,7 @@ inline constexpr wchar_t kToolWindowClass[] = L"Zarvo750ToolWindow";
 class Win32ToolWindow final : public WindowView {
  public:
   // Creates the window, not yet shown, at its start position with every
-  // control of the table, and starts the status timer. The window becomes the
-  // model's view.
+  // control of the table. The window becomes the model's view.
   Win32ToolWindow(HINSTANCE instance, ToolWindow& model);
   ~Win32ToolWindow() override;
   Win32ToolWindow(const Win32ToolWindow&) = delete;
@@ -31,6 +30,8 @@ class Win32ToolWindow final : public WindowView {
   // The control's window; null for the timer and the file dialog.
   HWND Control(ControlId id) const { return controls_[static_cast<size_t>(id)]; }
 
+  // Starts the status timer, which ticks for as long as the window exists.
+  void StartTimer();
   // Shows the window, makes it active and puts the focus into the code box.
   void Show();
 
@@ -54,11 +55,11 @@ class Win32ToolWindow final : public WindowView {
 
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls(HINSTANCE instance);
+  void SetUpControl(const ControlEntry& entry, HWND control);
   void OnCommand(ControlId id, int code);
   LRESULT OnControlColour(HDC dc, HWND control);
   void DrawFlatButton(const DRAWITEMSTRUCT& item);
   void ShowText(ControlId id);
-  void ShowRows(ControlId id);
 
   ToolWindow& model_;
   HWND window_ = nullptr;
@@ -71,13 +72,5 @@ class Win32ToolWindow final : public WindowView {
   bool flatButtonHot_ = false;  // pointer over the flat button
   unsigned pendingPicks_ = 0;   // selectors whose pick is yet to be raised
 };
-
-// Takes and dispatches the thread's messages until the quit message, applying
-// the window's keyboard rules; returns the quit code.
-int RunMessageLoop(Win32ToolWindow& window);
-
-// The whole program: builds the window and its services, binds the handlers,
-// raises the creation event, shows the window and runs the message loop.
-int RunZarvo750(HINSTANCE instance);
 
 }  // namespace zarvo

@@ -21,6 +21,7 @@ class Win32Clipboard final : public Clipboard {
  public:
   // The owner window becomes the clipboard's owner while the text is set.
   explicit Win32Clipboard(HWND owner = nullptr) : owner_(owner) {}
+  void SetOwner(HWND owner) { owner_ = owner; }
   bool SetText(std::string_view gbk) override;
 
  private:

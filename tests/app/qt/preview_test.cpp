@@ -26,7 +26,7 @@ TEST(QtPreviewTest, PreviewClickOpensPageBesideProgram) {
   }
   qputenv("QT_QPA_PLATFORM", "xcb");
   static int argc = 1;
-  static char name[] = "qt_preview_test";
+  static char name[] = "preview_test";
   static char* argv[] = {name, nullptr};
   QApplication application(argc, argv);
 

@@ -15,7 +15,7 @@
 #include <sstream>
 
 #include "app/qt/qt_app.hpp"
-#include "app/qt/qt_text.hpp"
+#include "platform/qt/qt_text.hpp"
 #include "support/fakes.hpp"
 #include "support/gbk_literals.hpp"
 #include "support/test_files.hpp"

@@ -11,14 +11,13 @@
 #include <QWheelEvent>
 
 #include "app/qt/qt_app.hpp"
-#include "support/fakes.hpp"
 #include "platform/gbk.hpp"
+#include "support/fakes.hpp"
 
 namespace zarvo {
 namespace {
 
 using enum ControlId;
-
 
 class QtSelectorPicksTest : public testing::Test {
  protected:

@@ -1,4 +1,4 @@
-#include "app/qt/qt_services.hpp"
+#include "platform/qt/qt_services.hpp"
 
 #include <QClipboard>
 #include <QDesktopServices>
@@ -7,7 +7,7 @@
 #include <QUrl>
 #include <thread>
 
-#include "app/qt/qt_text.hpp"
+#include "platform/qt/qt_text.hpp"
 
 namespace zarvo {
 

@@ -1,0 +1,4 @@
+// The wiring stands on the actions.
+#pragma once
+
+#include "conversion/action.hpp"

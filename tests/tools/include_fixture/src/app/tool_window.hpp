@@ -1,0 +1,4 @@
+// The model stands on the platform.
+#pragma once
+
+#include "platform/services.hpp"

@@ -1,0 +1,2 @@
+// Ground: the interfaces.
+#pragma once
