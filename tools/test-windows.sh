@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Builds the Windows preset (mingw-w64) and runs its whole test suite under
-# Wine on a virtual display, in a fresh Wine prefix that is deleted afterwards.
-# Then the window test runs again at 120, 144 and 192 DPI, each in a fresh
-# prefix of its own with the display at that DPI.
+# Builds the Windows preset (mingw-w64) and its zip, and runs the whole test
+# suite and the zip test under Wine on a virtual display, in a fresh Wine
+# prefix that is deleted afterwards. Then the window test runs again at 120,
+# 144 and 192 DPI, each in a fresh prefix of its own with the display at that
+# DPI.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j 2
+rm -f build/windows/zarvo750-*-windows-x64.zip
+cmake --build --preset windows -j 2 --target package
 
 work=$(mktemp -d)
 export WINEARCH=win64
@@ -30,6 +33,8 @@ WINEPREFIX="$work/prefix" xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" 
   sleep 1
   ctest --preset windows -j 2 --timeout 120
   result=$?
+  echo "== The Windows zip"
+  bash tests/packaging/windows_zip_test.sh build/windows || result=1
   wineserver -k
   exit $result
 '

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds Zarvo750 and runs every test: the Linux build (unit, Qt and X window
-# tests), the format, tidy and layer checks, the same suite under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows build under
-# Wine.
+# tests), the format, tidy and layer checks, its Debian package, the same
+# suite under AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows
+# build under Wine with its zip.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,6 +18,12 @@ cmake --build --preset default -j "$jobs"
 
 echo "== Format, tidy and layer checks"
 bash tools/check-style.sh
+
+echo "== Debian package: built, installed, worked once, removed"
+bash packaging/icons/check-icons.sh
+rm -f build/default/zarvo750_*.deb
+cmake --build --preset default -j "$jobs" --target package
+"${xvfb[@]}" bash tests/packaging/deb_test.sh build/default
 
 echo "== Linux build with AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake --preset asan >/dev/null

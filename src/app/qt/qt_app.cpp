@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/posix/http_curl.hpp"
+#include "platform/posix/preview_directory.hpp"
 
 namespace zarvo {
 
@@ -36,7 +37,7 @@ QtApp::QtApp(QtAppOptions options) : windowThread_(NewWindowThread()) {
       .windowThread = *windowThread_,
       .threads = options.threads ? *options.threads : ProcessThreads(),
       .http = options.http ? *options.http : ProcessHttpClient(),
-      .programDirectory = ProgramDirectory(),
+      .programDirectory = PreviewDirectory(),
       .templateHost = std::move(options.templateHost),
   });
   StartUp(model_, *services_, *this);

@@ -68,21 +68,12 @@ std::string FromMultiLineBox(const QPlainTextEdit& box) {
   }
 }
 
+// The icon of the Windows program and the Linux package, from the same source.
 QIcon AppIcon() {
-  QPixmap pixmap(64, 64);
-  pixmap.fill(Qt::transparent);
-  QPainter painter(&pixmap);
-  painter.setRenderHint(QPainter::Antialiasing);
-  painter.setBrush(QColor(230, 60, 40));
-  painter.setPen(Qt::NoPen);
-  painter.drawRoundedRect(QRectF(2, 2, 60, 60), 12, 12);
-  painter.setPen(Qt::white);
-  QFont font = painter.font();
-  font.setBold(true);
-  font.setPixelSize(24);
-  painter.setFont(font);
-  painter.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("750"));
-  return QIcon(pixmap);
+  QIcon icon;
+  icon.addFile(QStringLiteral(":/zarvo750/zarvo750-48.png"));
+  icon.addFile(QStringLiteral(":/zarvo750/zarvo750-256.png"));
+  return icon;
 }
 
 }  // namespace
