@@ -31,12 +31,9 @@ zip=$build/$name.zip
 check "the package is $name.zip" test -f "$zip"
 [ -f "$zip" ] || finish
 
-# The programs of this build, and the two texts, in one folder.
-expected="$name/LICENSE.txt $name/README.txt $name/zarvo750.exe"
-if [ -n "$(find "$build/src" -name zarvo750-cli.exe -print -quit)" ]; then
-  expected="$expected $name/zarvo750-cli.exe"
-fi
-listed=$(unzip -Z1 "$zip" | grep -v '/$' | sort | tr '\n' ' ')
+# Both programs and the two texts, in one folder (names in byte order).
+expected="$name/LICENSE.txt $name/README.txt $name/zarvo750-cli.exe $name/zarvo750.exe"
+listed=$(unzip -Z1 "$zip" | grep -v '/$' | LC_ALL=C sort | tr '\n' ' ')
 check "the zip holds $expected" test "$listed" = "$expected "
 
 work=$(mktemp -d)
