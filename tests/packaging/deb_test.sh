@@ -7,24 +7,8 @@ set -uo pipefail
 build=$(cd "$1" && pwd)
 source=$(cd "$(dirname "$0")/../.." && pwd)
 
-passed=0
-failed=0
-check() {  # check DESCRIPTION COMMAND...: runs the command, counts the result
-  local description=$1
-  shift
-  if "$@"; then
-    echo "ok: $description"
-    passed=$((passed + 1))
-  else
-    echo "FAIL: $description"
-    failed=$((failed + 1))
-  fi
-}
-finish() {
-  echo "deb package: $passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-  exit
-}
+suite="deb package"
+source "$(dirname "$0")/checks.sh"
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "deb_test.sh installs a package: run it as root" >&2

@@ -6,24 +6,8 @@
 set -uo pipefail
 build=$(cd "$1" && pwd)
 
-passed=0
-failed=0
-check() {  # check DESCRIPTION COMMAND...: runs the command, counts the result
-  local description=$1
-  shift
-  if "$@"; then
-    echo "ok: $description"
-    passed=$((passed + 1))
-  else
-    echo "FAIL: $description"
-    failed=$((failed + 1))
-  fi
-}
-finish() {
-  echo "windows zip: $passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-  exit
-}
+suite="windows zip"
+source "$(dirname "$0")/checks.sh"
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 name=zarvo750-$version-windows-x64
